@@ -1,0 +1,20 @@
+#include <limits.h>
+#include <unistd.h>
+
+#include "platform/FileSystem.h"
+
+namespace vesk {
+
+char pathSeparator() {
+    return '/';
+}
+
+std::string executableFolder() {
+    char buffer[PATH_MAX];
+    const ssize_t length = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
+    if (length <= 0)
+        return ".";
+    return folderOf(std::string(buffer, static_cast<std::size_t>(length)));
+}
+
+}  // namespace vesk
