@@ -2,7 +2,9 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
+#include "app/ActivityPane.h"
 #include "app/EventPump.h"
 #include "app/MainWindowView.h"
 #include "app/Timer.h"
@@ -11,6 +13,10 @@
 #include "platform/Processes.h"
 
 namespace vesk {
+
+struct WeightReading;
+struct WeightFailure;
+struct ServiceCandidate;
 
 // Everything the main window needs from outside the core.
 struct FormPorts {
@@ -76,6 +82,9 @@ class TFrmVeskCommStartup {
     void ShowMsg(const std::string& text);
 
     void LoadPathPrefix(int mode);
+    // Names the supervised executables and builds their full paths from the site's path prefix,
+    // or from the program's own folder when the site sets none.
+    void SetUpExecutablePaths();
     void GetWeightJson(const std::string& url, std::string& reply);
 
     // The window's private state, readable for the shell and the tests.
@@ -93,6 +102,25 @@ class TFrmVeskCommStartup {
 
   private:
     FormPorts ports_;
+    ActivityPane activityPane_;
+
+    // Weight poller steps.
+    bool weightPollingAllowed() const;
+    bool exitedDuringRead() const;
+    bool takeBusyTick();
+    void readWeight();
+    void showReading(const WeightReading& reading);
+    void countFailedRead(const WeightFailure& failure);
+    void restartCommAfterFailedReads();
+    void endRead();
+
+    // Watchdog and manual control steps.
+    std::vector<ServiceCandidate> serviceCandidates() const;
+    void runCompanionPass();
+    void restartIfGone(const ServiceCandidate& program);
+    bool stopForManualRestart(const ServiceCandidate& program);
+    bool startForManualRestart(const ServiceCandidate& program);
+    void reportSupervision(const ServiceCandidate& program, const std::string& text);
 };
 
 }  // namespace vesk
