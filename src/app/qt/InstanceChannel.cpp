@@ -1,0 +1,77 @@
+#include "app/qt/InstanceChannel.h"
+
+#include <QLocalSocket>
+#include <QTimer>
+
+#include "platform/InstanceLock.h"
+
+namespace vesk {
+
+namespace {
+
+// A request is one short word; anything longer is not one of ours.
+constexpr qint64 kMaxRequest = 64;
+// A peer that connects and says nothing must not hold a socket for the rest of the run.
+constexpr int kRequestTimeoutMs = 5000;
+
+}  // namespace
+
+InstanceChannel::InstanceChannel(QObject* parent) : QObject(parent) {
+    server_.setSocketOptions(QLocalServer::UserAccessOption);
+    connect(&server_, &QLocalServer::newConnection, this, &InstanceChannel::acceptPending);
+}
+
+QString InstanceChannel::defaultServerPath() {
+    const std::string folder = userRuntimeFolder();
+    if (folder.empty())
+        return {};
+    return QString::fromStdString(folder + "/维斯地磅服务.socket");
+}
+
+bool InstanceChannel::listen(const QString& serverPath) {
+    if (serverPath.isEmpty())
+        return false;
+    if (server_.listen(serverPath))
+        return true;
+    // Only the lock holder listens, so a socket file already there belongs to a copy that died.
+    QLocalServer::removeServer(serverPath);
+    return server_.listen(serverPath);
+}
+
+bool InstanceChannel::send(const QString& serverPath, const char* request, int timeoutMs) {
+    if (serverPath.isEmpty())
+        return false;
+    QLocalSocket socket;
+    socket.connectToServer(serverPath);
+    if (!socket.waitForConnected(timeoutMs))
+        return false;
+    socket.write(request);
+    socket.write("\n");
+    const bool sent = socket.waitForBytesWritten(timeoutMs);
+    socket.disconnectFromServer();
+    if (socket.state() != QLocalSocket::UnconnectedState)
+        socket.waitForDisconnected(timeoutMs);
+    return sent;
+}
+
+void InstanceChannel::acceptPending() {
+    while (QLocalSocket* socket = server_.nextPendingConnection()) {
+        connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+        QTimer::singleShot(kRequestTimeoutMs, socket, [socket] { socket->abort(); });
+        connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
+            if (!socket->canReadLine()) {
+                if (socket->bytesAvailable() > kMaxRequest)
+                    socket->abort();
+                return;
+            }
+            const QByteArray request = socket->readLine(kMaxRequest).trimmed();
+            socket->disconnectFromServer();
+            if (request == kActivate)
+                emit activateRequested();
+            else if (request == kRestore)
+                emit restoreRequested();
+        });
+    }
+}
+
+}  // namespace vesk

@@ -1,0 +1,40 @@
+#include "app/qt/StationShell.h"
+
+#include "app/qt/InstanceChannel.h"
+#include "log/DailyLog.h"
+
+namespace vesk {
+
+StationShell::StationShell(ProcessPort& processes, HttpPort& http, const Clock& clock,
+                           std::string exeFolder)
+    : form_(FormPorts{window_, minuteTimer_, weightTimer_, pump_, processes, http, clock,
+                      std::move(exeFolder)}) {
+    window_.attach(form_);
+    minuteTimer_.setHandler([this] { form_.minuteTimerTimer(); });
+    weightTimer_.setHandler([this] { form_.weightTimerTimer(); });
+}
+
+void StationShell::start() {
+    form_.FormCreate();
+    if (window_.trayAvailable())
+        return;
+    WriteLogEx("系统托盘不可用：主界面保持显示；隐藏后再次启动本程序即可重新打开主界面",
+               "veskCommStartup", true);
+    form_.N1Click();
+}
+
+void StationShell::serve(InstanceChannel& channel) {
+    QObject::connect(&channel, &InstanceChannel::activateRequested, &window_,
+                     [this] { activateFromOutside(); });
+    QObject::connect(&channel, &InstanceChannel::restoreRequested, &window_,
+                     [this] { form_.WMRestoreApp(); });
+}
+
+void StationShell::activateFromOutside() {
+    window_.showFromOutside();
+    // Without a window manager no activation event may come; the form's own check makes a
+    // second call harmless.
+    form_.FormActivate();
+}
+
+}  // namespace vesk
