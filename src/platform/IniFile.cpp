@@ -87,10 +87,10 @@ std::string valueOf(const std::string& body, std::size_t valueStart) {
 
 // The lines of one file, with the byte-order mark held apart so that it never disturbs the
 // first line's parsing and is written back as it was.
-class IniDocument {
+class IniContent {
   public:
-    static IniDocument fromBytes(std::string bytes) {
-        IniDocument doc;
+    static IniContent fromBytes(std::string bytes) {
+        IniContent doc;
         if (std::string_view(bytes).starts_with(kBom)) {
             doc.bom_ = true;
             bytes.erase(0, kBom.size());
@@ -249,8 +249,8 @@ std::optional<std::string> readBytes(const std::string& path) {
     return bytes;
 }
 
-IniDocument loadForReading(const std::string& path) {
-    return IniDocument::fromBytes(readBytes(path).value_or(std::string()));
+IniContent loadForReading(const std::string& path) {
+    return IniContent::fromBytes(readBytes(path).value_or(std::string()));
 }
 
 std::string temporaryNameFor(const std::string& path) {
@@ -309,11 +309,11 @@ void checkStorable(const std::string& path, const std::string& section, const st
         throw IniWriteError(path, "invalid key name \"" + key + "\"");
 }
 
-void modifyFile(const std::string& path, const std::function<bool(IniDocument&)>& change) {
+void modifyFile(const std::string& path, const std::function<bool(IniContent&)>& change) {
     const auto bytes = readBytes(path);
     if (!bytes)
         throw IniWriteError(path, "the existing file cannot be read");
-    IniDocument doc = IniDocument::fromBytes(*bytes);
+    IniContent doc = IniContent::fromBytes(*bytes);
     if (change(doc))
         replaceFile(path, doc.toBytes());
 }
@@ -350,7 +350,7 @@ void IniFile::writeString(const std::string& section, const std::string& key,
     const std::string narrowKey = narrowName(key);
     const std::string narrowValue = toNarrowKeepingBytes(value);
     checkStorable(path_, narrowSection, narrowKey, narrowValue);
-    modifyFile(path_, [&](IniDocument& doc) {
+    modifyFile(path_, [&](IniContent& doc) {
         doc.setValue(narrowSection, narrowKey, narrowValue);
         return true;
     });
@@ -358,13 +358,13 @@ void IniFile::writeString(const std::string& section, const std::string& key,
 
 void IniFile::eraseSection(const std::string& section) {
     const std::string narrowSection = narrowName(section);
-    modifyFile(path_, [&](IniDocument& doc) { return doc.eraseSection(narrowSection); });
+    modifyFile(path_, [&](IniContent& doc) { return doc.eraseSection(narrowSection); });
 }
 
 void IniFile::deleteKey(const std::string& section, const std::string& key) {
     const std::string narrowSection = narrowName(section);
     const std::string narrowKey = narrowName(key);
-    modifyFile(path_, [&](IniDocument& doc) { return doc.deleteKey(narrowSection, narrowKey); });
+    modifyFile(path_, [&](IniContent& doc) { return doc.deleteKey(narrowSection, narrowKey); });
 }
 
 }  // namespace vesk
