@@ -1,0 +1,44 @@
+#include "WeightHttpServer.h"
+
+#include <httplib.h>
+
+#include "ExclusiveListen.h"
+
+namespace vesk {
+
+WeightHttpServer::WeightHttpServer(const ReadingStore& store)
+    : server_(std::make_unique<httplib::Server>()) {
+    useExclusiveListenSocket(*server_);
+    const auto answer = [&store](const httplib::Request&, httplib::Response& response) {
+        response.status = 200;
+        response.set_content(store.reply().body, "application/json; charset=utf-8");
+    };
+    server_->Get("/getdata", answer);
+    server_->Post("/getdata", answer);
+}
+
+WeightHttpServer::~WeightHttpServer() = default;
+
+bool WeightHttpServer::bind(int port) {
+    if (port == 0) {
+        port_ = server_->bind_to_any_port(kHost);
+        return port_ > 0;
+    }
+    if (!server_->bind_to_port(kHost, port)) {
+        return false;
+    }
+    port_ = port;
+    return true;
+}
+
+void WeightHttpServer::listen() {
+    if (port_ > 0) {
+        server_->listen_after_bind();
+    }
+}
+
+void WeightHttpServer::stop() {
+    server_->stop();
+}
+
+}  // namespace vesk
