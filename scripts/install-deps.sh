@@ -4,7 +4,7 @@ set -euo pipefail
 
 packages=(
     build-essential cmake ninja-build pkg-config git
-    qt6-base-dev qt6-base-dev-tools libgl-dev
+    qt6-base-dev qt6-base-dev-tools libgl-dev qt6-qpa-plugins
     nlohmann-json3-dev libcpp-httplib-dev libserialport-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth trayer xdotool x11-utils imagemagick

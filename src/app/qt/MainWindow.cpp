@@ -1,5 +1,6 @@
 #include "app/qt/MainWindow.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -331,52 +332,58 @@ void MainWindow::attach(TFrmVeskCommStartup& form) {
     connectToForm();
 }
 
+void MainWindow::forward(QAction* item, void (TFrmVeskCommStartup::*handler)()) {
+    connect(item, &QAction::triggered, this, [this, handler] { callForm(handler); });
+}
+
+void MainWindow::forward(QAbstractButton* button, void (TFrmVeskCommStartup::*handler)()) {
+    connect(button, &QAbstractButton::clicked, this, [this, handler] { callForm(handler); });
+}
+
+void MainWindow::callForm(void (TFrmVeskCommStartup::*handler)()) {
+    if (form_)
+        (form_->*handler)();
+}
+
 void MainWindow::connectToForm() {
-    auto on = [this](auto handler) {
-        return [this, handler] {
-            if (form_)
-                (form_->*handler)();
-        };
-    };
     const QList<QAction*> items = trayMenu_->actions();
-    connect(items.at(0), &QAction::triggered, this, on(&TFrmVeskCommStartup::N1Click));
-    connect(items.at(1), &QAction::triggered, this, on(&TFrmVeskCommStartup::N2Click));
-    connect(items.at(2), &QAction::triggered, this, on(&TFrmVeskCommStartup::N3Click));
-    connect(tray_, &QSystemTrayIcon::activated, this,
-            [this](QSystemTrayIcon::ActivationReason why) {
-                if (!form_)
-                    return;
-                switch (why) {
-                    case QSystemTrayIcon::Trigger:
-                        form_->WMTrayIcon(TrayMouse::LeftDown);
-                        break;
-                    case QSystemTrayIcon::DoubleClick:
-                        form_->WMTrayIcon(TrayMouse::LeftDoubleClick);
-                        break;
-                    case QSystemTrayIcon::Context:
-                        form_->WMTrayIcon(TrayMouse::RightDown);
-                        break;
-                    default:
-                        form_->WMTrayIcon(TrayMouse::Other);
-                        break;
-                }
-            });
+    forward(items.at(0), &TFrmVeskCommStartup::N1Click);
+    forward(items.at(1), &TFrmVeskCommStartup::N2Click);
+    forward(items.at(2), &TFrmVeskCommStartup::N3Click);
+    connect(
+        tray_, &QSystemTrayIcon::activated, this,
+        [this](QSystemTrayIcon::ActivationReason why) { trayActivated(static_cast<int>(why)); });
     connect(weightValue_, &ClickablePanel::clicked, this,
-            on(&TFrmVeskCommStartup::edt_weightValueClick));
-    connect(btnTestComm_, &QPushButton::clicked, this, on(&TFrmVeskCommStartup::BtnTestCommClick));
-    connect(btnOpenComm_, &QPushButton::clicked, this, on(&TFrmVeskCommStartup::BtnOpenCommClick));
-    connect(btnCloseComm_, &QPushButton::clicked, this,
-            on(&TFrmVeskCommStartup::BtnCloseCommClick));
-    connect(btnMIni_, &QPushButton::clicked, this, on(&TFrmVeskCommStartup::BtnMIniClick));
-    connect(btnSaveAutoConfig_, &QPushButton::clicked, this,
-            on(&TFrmVeskCommStartup::BtnSaveAutoConfigClick));
-    connect(speedButton2_, &QPushButton::clicked, this,
-            on(&TFrmVeskCommStartup::SpeedButton2Click));
-    connect(btnWeight_, &QPushButton::clicked, this, on(&TFrmVeskCommStartup::BtnWeightClick));
-    connect(btnDoor_, &QPushButton::clicked, this, on(&TFrmVeskCommStartup::BtnDoorClick));
-    connect(btnMonitorCentor_, &QPushButton::clicked, this,
-            on(&TFrmVeskCommStartup::BtnMonitorCentorClick));
-    connect(btnBelt_, &QPushButton::clicked, this, on(&TFrmVeskCommStartup::BtnBeltClick));
+            [this] { callForm(&TFrmVeskCommStartup::edt_weightValueClick); });
+    forward(btnTestComm_, &TFrmVeskCommStartup::BtnTestCommClick);
+    forward(btnOpenComm_, &TFrmVeskCommStartup::BtnOpenCommClick);
+    forward(btnCloseComm_, &TFrmVeskCommStartup::BtnCloseCommClick);
+    forward(btnMIni_, &TFrmVeskCommStartup::BtnMIniClick);
+    forward(btnSaveAutoConfig_, &TFrmVeskCommStartup::BtnSaveAutoConfigClick);
+    forward(speedButton2_, &TFrmVeskCommStartup::SpeedButton2Click);
+    forward(btnWeight_, &TFrmVeskCommStartup::BtnWeightClick);
+    forward(btnDoor_, &TFrmVeskCommStartup::BtnDoorClick);
+    forward(btnMonitorCentor_, &TFrmVeskCommStartup::BtnMonitorCentorClick);
+    forward(btnBelt_, &TFrmVeskCommStartup::BtnBeltClick);
+}
+
+void MainWindow::trayActivated(int reason) {
+    if (!form_)
+        return;
+    switch (static_cast<QSystemTrayIcon::ActivationReason>(reason)) {
+        case QSystemTrayIcon::Trigger:
+            form_->WMTrayIcon(TrayMouse::LeftDown);
+            break;
+        case QSystemTrayIcon::DoubleClick:
+            form_->WMTrayIcon(TrayMouse::LeftDoubleClick);
+            break;
+        case QSystemTrayIcon::Context:
+            form_->WMTrayIcon(TrayMouse::RightDown);
+            break;
+        default:
+            form_->WMTrayIcon(TrayMouse::Other);
+            break;
+    }
 }
 
 void MainWindow::showFromOutside() {

@@ -9,6 +9,8 @@
 
 #include "app/MainWindowView.h"
 
+class QAbstractButton;
+class QAction;
 class QCheckBox;
 class QFileDialog;
 class QGroupBox;
@@ -124,6 +126,10 @@ class MainWindow final : public QWidget, public MainWindowView {
     QPushButton* addDefaultPathButton(QGroupBox* group, const char* name, const char* caption,
                                       int top);
     void connectToForm();
+    void forward(QAction* item, void (TFrmVeskCommStartup::*handler)());
+    void forward(QAbstractButton* button, void (TFrmVeskCommStartup::*handler)());
+    void callForm(void (TFrmVeskCommStartup::*handler)());
+    void trayActivated(int reason);
     void setPaneFocused(bool focused);
     PathRow& row(PathEdit edit) { return rows_[static_cast<std::size_t>(edit)]; }
     const PathRow& row(PathEdit edit) const { return rows_[static_cast<std::size_t>(edit)]; }

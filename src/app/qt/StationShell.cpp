@@ -14,9 +14,9 @@ StationShell::StationShell(ProcessPort& processes, HttpPort& http, const Clock& 
     weightTimer_.setHandler([this] { form_.weightTimerTimer(); });
 }
 
-void StationShell::start() {
+void StationShell::start(bool trayAvailable) {
     form_.FormCreate();
-    if (window_.trayAvailable())
+    if (trayAvailable)
         return;
     WriteLogEx("系统托盘不可用：主界面保持显示；隐藏后再次启动本程序即可重新打开主界面",
                "veskCommStartup", true);

@@ -19,7 +19,7 @@ class StationShell {
 
     // Runs the start-up sequence with the window hidden. On a desktop that has no tray the
     // window is put on screen instead, so the operator still has a way in.
-    void start();
+    void start(bool trayAvailable);
 
     // Requests from other programs reach the window from now on.
     void serve(InstanceChannel& channel);

@@ -52,7 +52,7 @@ int main(int argc, char** argv) {
         shell = std::make_unique<StationShell>(systemProcesses(), *http, systemClock(),
                                                executableFolder());
         QApplication::setWindowIcon(shell->window().windowIcon());
-        shell->start();
+        shell->start(shell->window().trayAvailable());
     } catch (...) {
         // The start-up sequence reports its own errors; anything else ends the run quietly.
         return 0;

@@ -1,0 +1,64 @@
+#include <gtest/gtest.h>
+#include <httplib.h>
+
+#include <nlohmann/json.hpp>
+#include <thread>
+
+#include "FakeMonotonicClock.h"
+#include "WeightHttpServer.h"
+#include "support/FakeClock.h"
+
+namespace vesk {
+namespace {
+
+class WeightHttpServerTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        store_.portOpened();
+        store_.recordReading(DecimalValue{12340, 0}, true);
+        ASSERT_TRUE(server_.bind(0));
+        thread_ = std::thread([this] { server_.listen(); });
+        // listen() may not have started yet; the first exchange retries until it has.
+        httplib::Client client("127.0.0.1", server_.port());
+        for (int i = 0; i < 200 && !client.Get("/getdata"); ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+    }
+    void TearDown() override {
+        server_.stop();
+        thread_.join();
+    }
+
+    test::FakeClock wall_;
+    test::FakeMonotonicClock clock_;
+    ReadingStore store_{wall_, clock_};
+    WeightHttpServer server_{store_};
+    std::thread thread_;
+};
+
+TEST_F(WeightHttpServerTest, AnswersGetAndPostOnGetdataOnly) {
+    httplib::Client client("127.0.0.1", server_.port());
+    const auto post = client.Post("/getdata", "", "application/x-www-form-urlencoded");
+    ASSERT_TRUE(post);
+    EXPECT_EQ(post->status, 200);
+    EXPECT_EQ(post->get_header_value("Content-Type"), "application/json; charset=utf-8");
+    EXPECT_EQ(nlohmann::json::parse(post->body)["comm"]["value"], 12340);
+
+    const auto get = client.Get("/getdata");
+    ASSERT_TRUE(get);
+    EXPECT_EQ(get->body, post->body);
+
+    for (const char* path : {"/", "/getdata/x", "/GETDATA", "/status"}) {
+        const auto other = client.Get(path);
+        ASSERT_TRUE(other) << path;
+        EXPECT_EQ(other->status, 404) << path;
+    }
+}
+
+TEST_F(WeightHttpServerTest, ASecondServerCannotTakeThePort) {
+    WeightHttpServer second(store_);
+    EXPECT_FALSE(second.bind(server_.port()));
+}
+
+}  // namespace
+}  // namespace vesk
