@@ -63,6 +63,7 @@ class RecordingView final : public MainWindowView {
     int popupCalls = 0;
     bool quitRequested = false;
     bool failPaneRemoval = false;  // paneRemoveOldest raises, as a broken widget might
+    std::string failTrayIconAdd;   // when set, addTrayIcon raises with this message
 
     // Pane texts, newest first, without their stamps.
     std::vector<std::string> paneTexts() const {
@@ -133,6 +134,8 @@ class RecordingView final : public MainWindowView {
     bool isMinimised() const override { return minimised; }
     void disableCloseBox() override { closeBoxDisabled = true; }
     bool addTrayIcon() override {
+        if (!failTrayIconAdd.empty())
+            throw std::runtime_error(failTrayIconAdd);
         ++trayAdds;
         const bool added = !trayIcon;
         trayIcon = true;
