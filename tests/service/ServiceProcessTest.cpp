@@ -32,8 +32,12 @@ using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 using nlohmann::json;
 
-const std::string kStx12340 = "\x02+0123400" "1F\x03";
-const std::string kStx5000 = "\x02+0050000" "1B\x03";
+const std::string kStx12340 =
+    "\x02+0123400"
+    "1F\x03";
+const std::string kStx5000 =
+    "\x02+0050000"
+    "1E\x03";
 
 // A pseudo-terminal: the service opens the slave side by name, the test writes the master.
 class Pty {
