@@ -15,6 +15,18 @@ WeightHttpServer::WeightHttpServer(const ReadingStore& store)
     };
     server_->Get("/getdata", answer);
     server_->Post("/getdata", answer);
+    // A POST with neither a length nor chunks has an empty body, but the library would wait
+    // for the client to close the connection: answer such a request before any body is read.
+    server_->set_pre_routing_handler(
+        [answer](const httplib::Request& request, httplib::Response& response) {
+            const bool bodyless =
+                !request.has_header("Content-Length") && !request.has_header("Transfer-Encoding");
+            if (request.method != "POST" || request.path != "/getdata" || !bodyless) {
+                return httplib::Server::HandlerResponse::Unhandled;
+            }
+            answer(request, response);
+            return httplib::Server::HandlerResponse::Handled;
+        });
 }
 
 WeightHttpServer::~WeightHttpServer() = default;

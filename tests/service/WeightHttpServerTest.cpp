@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 #include <httplib.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <nlohmann/json.hpp>
 #include <thread>
@@ -53,6 +57,32 @@ TEST_F(WeightHttpServerTest, AnswersGetAndPostOnGetdataOnly) {
         ASSERT_TRUE(other) << path;
         EXPECT_EQ(other->status, 404) << path;
     }
+}
+
+// Some clients send "POST" with no Content-Length at all; that is an empty body, not one that
+// lasts until the connection closes.
+TEST_F(WeightHttpServerTest, AnswersAPostWithoutContentLengthAtOnce) {
+    const int sock = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<std::uint16_t>(server_.port()));
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ASSERT_EQ(connect(sock, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    const std::string request = "POST /getdata HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n";
+    ASSERT_EQ(send(sock, request.data(), request.size(), 0), static_cast<ssize_t>(request.size()));
+    std::string answer;
+    pollfd wait{sock, POLLIN, 0};
+    char buffer[1024];
+    while (answer.find("}}") == std::string::npos && poll(&wait, 1, 3000) == 1) {
+        const auto count = recv(sock, buffer, sizeof buffer, 0);
+        if (count <= 0) {
+            break;
+        }
+        answer.append(buffer, static_cast<std::size_t>(count));
+    }
+    close(sock);
+    EXPECT_EQ(answer.rfind("HTTP/1.1 200", 0), 0u) << answer;
+    EXPECT_NE(answer.find(R"("value":12340)"), std::string::npos) << answer;
 }
 
 TEST_F(WeightHttpServerTest, ASecondServerCannotTakeThePort) {
