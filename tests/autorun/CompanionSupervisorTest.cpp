@@ -56,6 +56,7 @@ class CompanionPass : public ::testing::Test {
     }
     std::size_t runningFrom(const std::string& path) { return test::processesRunning(path).size(); }
 
+    test::FixedNamesLock namesToOurselves;
     test::StandInFolder station;
     test::FakeClock clock;
     TAutoRunConfig config{station.path(), clock, systemProcesses()};

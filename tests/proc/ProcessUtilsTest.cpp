@@ -115,6 +115,7 @@ void launchStandIn(const std::string& path) {
 }
 
 TEST(ProcessNameRuleOnLiveProcesses, FindsTheWholeNameInAnyCaseAndNothingElse) {
+    test::FixedNamesLock namesToOurselves;
     StandInFolder station;
     launchStandIn(station.place("VESKCOMM.EXE", "VESKCOMM.EXE"));
     launchStandIn(station.place("veskPublicWeight.exe", "veskPublicWeight.exe"));

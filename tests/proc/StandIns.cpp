@@ -1,10 +1,13 @@
 #include "proc/StandIns.h"
 
+#include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/file.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -126,6 +129,21 @@ std::int64_t startChild(const std::string& path) {
 
 void reapChild(std::int64_t pid) {
     waitpid(static_cast<pid_t>(pid), nullptr, 0);
+}
+
+FixedNamesLock::FixedNamesLock() {
+    const std::string path = (fs::temp_directory_path() / "vesk-fixed-process-names.lock").string();
+    fd_ = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    if (fd_ < 0)
+        throw std::runtime_error("cannot open " + path);
+    while (flock(fd_, LOCK_EX) != 0) {
+        if (errno != EINTR)
+            throw std::runtime_error("cannot lock " + path);
+    }
+}
+
+FixedNamesLock::~FixedNamesLock() {
+    close(fd_);
 }
 
 StandInFolder::~StandInFolder() {

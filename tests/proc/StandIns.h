@@ -42,6 +42,19 @@ std::int64_t startChild(const std::string& path);
 // Reaps a child started by startChild (after it was killed).
 void reapChild(std::int64_t pid);
 
+// Held while a test starts or looks for processes under the station's fixed program names:
+// test programs run side by side (ctest -j) would otherwise see each other's stand-ins.
+class FixedNamesLock {
+  public:
+    FixedNamesLock();
+    ~FixedNamesLock();
+    FixedNamesLock(const FixedNamesLock&) = delete;
+    FixedNamesLock& operator=(const FixedNamesLock&) = delete;
+
+  private:
+    int fd_ = -1;
+};
+
 // A temporary folder for stand-ins; whatever was started from it is killed on the way out.
 class StandInFolder {
   public:
