@@ -628,10 +628,13 @@ void MainWindow::popupTrayMenuAtCursor() {
 }
 
 void MainWindow::quitApplication() {
-    if (quit_)
+    if (quit_) {
         quit_();
-    else
-        QCoreApplication::quit();
+        return;
+    }
+    // exit(), not quit(): a quit first asks every window to close, and the window is not
+    // closed on the way out.
+    QCoreApplication::exit(0);
 }
 
 }  // namespace vesk
