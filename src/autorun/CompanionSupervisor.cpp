@@ -1,5 +1,6 @@
 #include <string_view>
 
+#include "autorun/SummaryText.h"
 #include "autorun/UnitAutoRunConfig.h"
 #include "platform/FileSystem.h"
 #include "platform/Text.h"
@@ -33,19 +34,6 @@ constexpr Companion companions[] = {
      ",CarCamera服务"},
 };
 
-bool selects(int mode, int code) {
-    return mode <= 0 || mode == code;
-}
-
-// Fragments each start with a comma; a finished summary drops the first one and gets its
-// closing words, an empty one stays empty.
-void closeSummary(std::string& summary, std::string_view closingWords) {
-    if (summary.empty())
-        return;
-    summary.erase(0, 1);
-    summary += closingWords;
-}
-
 LaunchResult launchCompanion(ProcessPort& processes, const std::string& path) {
     try {
         return processes.launch(path, folderOf(path), ShowMode::Normal);
@@ -63,7 +51,7 @@ bool TAutoRunConfig::StartAll(int mode) {
     launchFailures_.clear();
     try {
         for (const Companion& companion : companions) {
-            if (!selects(mode, companion.code) || !(this->*companion.enabled))
+            if (!modeSelects(mode, companion.code) || !(this->*companion.enabled))
                 continue;
             const std::string path = trimText(this->*companion.path);
             if (!fileExists(path))

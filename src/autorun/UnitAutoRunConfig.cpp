@@ -1,4 +1,5 @@
 #include "autorun/UnitAutoRunConfig.h"
+#include "autorun/SummaryText.h"
 
 #include <string_view>
 
@@ -38,10 +39,6 @@ constexpr ProgramSection kPrograms[] = {
      &TAutoRunConfig::carCameraPath},
 };
 
-bool selects(int mode, int code) {
-    return mode <= 0 || mode == code;
-}
-
 std::string key(const ProgramSection& program, const char* suffix) {
     return std::string(program.keyPrefix) + suffix;
 }
@@ -52,15 +49,6 @@ bool readFlag(const IniFile& ini, const char* section, const std::string& name) 
 
 const char* flagText(bool flag) {
     return flag ? "1" : "0";
-}
-
-// Fragments each start with a comma; a finished summary drops the first one and gets its
-// closing words, an empty one stays empty.
-void closeSummary(std::string& summary, std::string_view closingWords) {
-    if (summary.empty())
-        return;
-    summary.erase(0, 1);
-    summary += closingWords;
 }
 
 }  // namespace
@@ -101,12 +89,12 @@ bool TAutoRunConfig::ReadConfig(int mode) {
         return true;
     bool ok = true;
     try {
-        if (selects(mode, kCommCode)) {
+        if (modeSelects(mode, kCommCode)) {
             commEnable = readFlag(*iniFile, kCommSection, "CommEnable");
             commTimer = readFlag(*iniFile, kCommSection, "CommTimer");
         }
         for (const ProgramSection& program : kPrograms) {
-            if (!selects(mode, program.code))
+            if (!modeSelects(mode, program.code))
                 continue;
             this->*program.enabled = readFlag(*iniFile, program.section, key(program, "Enable"));
             this->*program.path =
@@ -130,14 +118,14 @@ bool TAutoRunConfig::WriteConfig(int mode) {
         return false;
     }
     try {
-        if (selects(mode, kCommCode)) {
+        if (modeSelects(mode, kCommCode)) {
             iniFile->writeString(kCommSection, "CommEnable", flagText(commEnable));
             iniFile->writeString(kCommSection, "CommTimer", flagText(commTimer));
             iniFile->writeString(kCommSection, "CommUpdateTime",
                                  formatLocalTime(clock_.now(), "yyyy-MM-dd HH:mm:ss"));
         }
         for (const ProgramSection& program : kPrograms) {
-            if (!selects(mode, program.code))
+            if (!modeSelects(mode, program.code))
                 continue;
             iniFile->writeString(program.section, key(program, "Enable"),
                                  flagText(this->*program.enabled));

@@ -55,7 +55,7 @@ class TAutoRunConfig {
     // Why the last WriteConfig failed (naming the file); empty after a successful one.
     const std::string& lastWriteError() const { return lastWriteError_; }
     // One line per launch of the last StartAll that the platform refused, e.g.
-    // "nginx.exe启动失败: <reason>"; such programs are not counted as launched.
+    // "Nginx服务启动失败：<reason>"; such programs are not counted as launched.
     const std::vector<std::string>& launchFailures() const { return launchFailures_; }
 
   private:
