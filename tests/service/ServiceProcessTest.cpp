@@ -241,9 +241,9 @@ std::string nowText() {
 TEST_F(ServiceProcessTest, ServesTheIndicatorsWeightAndSaysWhenItStops) {
     Indicator indicator(pty_.get());
     indicator.send(kStx12340);
+    const std::string before = nowText();
     ServiceProcess service(configPath_);
 
-    const std::string before = nowText();
     const json reading = waitForReply(servingValue(12340, true));
     const std::string time = reading["comm"]["time"];
     EXPECT_TRUE(std::regex_match(time, std::regex(R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d)"))) << time;
