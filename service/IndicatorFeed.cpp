@@ -22,6 +22,8 @@ void IndicatorFeed::restart() {
     detectionLogged_ = false;
     ambiguityLogged_ = false;
     badFrameLogged_ = false;
+    unreadSinceMs_.reset();
+    unreadLogged_ = false;
 }
 
 void IndicatorFeed::onBytes(std::string_view bytes) {
@@ -90,12 +92,26 @@ void IndicatorFeed::noteDetection() {
         log_("识别到称重仪表协议：" + autoParser->detected()->name());
         detectionLogged_ = true;
     }
+    if (autoParser->detected() == nullptr && !autoParser->ambiguous()) {
+        noteUnreadBytes();
+    }
     if (autoParser->detected() == nullptr && autoParser->ambiguous()) {
         store_.recordUnsettledProtocol();
         if (!ambiguityLogged_) {
             log_("数据按多种协议都能解读，无法自动识别协议，请在veskComm.ini中设置Protocol");
             ambiguityLogged_ = true;
         }
+    }
+}
+
+void IndicatorFeed::noteUnreadBytes() {
+    const std::int64_t nowMs = clock_.nowMs();
+    if (!unreadSinceMs_) {
+        unreadSinceMs_ = nowMs;
+    }
+    if (!unreadLogged_ && nowMs - *unreadSinceMs_ > kReadingLifetimeMs) {
+        log_("收到数据但没有一种协议能够解读，请检查波特率等串口设置和Protocol");
+        unreadLogged_ = true;
     }
 }
 

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -42,6 +43,7 @@ class IndicatorFeed {
     void onWeight(const ParsedFrame& frame);
     void onBadFrame(const ParsedFrame& frame);
     void noteDetection();
+    void noteUnreadBytes();
     void enter(State state, const std::string& line);
 
     Options options_;
@@ -55,6 +57,9 @@ class IndicatorFeed {
     bool detectionLogged_ = false;
     bool ambiguityLogged_ = false;
     bool badFrameLogged_ = false;
+    // When bytes started coming without any protocol reading them, while detecting.
+    std::optional<std::int64_t> unreadSinceMs_;
+    bool unreadLogged_ = false;
 };
 
 }  // namespace vesk

@@ -95,6 +95,17 @@ TEST_F(IndicatorFeedTest, TrustsTheFramesMotionFlag) {
     EXPECT_EQ(reply()["comm"]["stable"], false);
 }
 
+TEST_F(IndicatorFeedTest, SaysOnceWhenNoProtocolReadsTheBytes) {
+    auto feed = makeFeed(Protocol::Auto);
+    for (int i = 0; i < 50; ++i) {
+        feed.onBytes("\x7f\x80garbage at the wrong baud rate\r\n");
+        clock_.advance(100);
+    }
+    ASSERT_EQ(log_.size(), 1u);
+    EXPECT_NE(log_[0].find("没有一种协议能够解读"), std::string::npos);
+    EXPECT_EQ(reply()["code"], ReadingStore::kNoValidFrame);
+}
+
 TEST_F(IndicatorFeedTest, ServesNothingWhileTheProtocolIsUnsettled) {
     auto feed = makeFeed(Protocol::Auto);
     for (int i = 0; i < 5; ++i) {
