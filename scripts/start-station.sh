@@ -34,7 +34,9 @@ echo "veskComm.exe keeps running after the supervisor's Exit; stop it with: pkil
 tail -q -n 0 -F "$activity" "$weights" 2>/dev/null &
 follower=$!
 started=$SECONDS
-"$station/veskCommStartup" &
+# Qt's own console notes would drown the activity lines; they go to a file instead.
+mkdir -p Log
+"$station/veskCommStartup" 2>>Log/qt-console.txt &
 supervisor=$!
 trap 'kill "$supervisor" 2>/dev/null || true' INT TERM
 
