@@ -4,6 +4,8 @@ namespace vesk {
 
 QtTimer::QtTimer(int intervalMs) {
     timer_.setInterval(intervalMs);
+    // Ticks are counted (failure and quiet-tick counters); a coarse timer would let them drift.
+    timer_.setTimerType(Qt::PreciseTimer);
     QObject::connect(&timer_, &QTimer::timeout, [this] {
         if (onTick_)
             onTick_();

@@ -16,6 +16,7 @@ class QtTimer final : public Timer {
     void setEnabled(bool on) override;
     bool enabled() const override;
     int interval() const { return timer_.interval(); }
+    int remainingMs() const { return timer_.remainingTime(); }
 
   private:
     QTimer timer_;
