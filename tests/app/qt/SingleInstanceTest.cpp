@@ -38,6 +38,11 @@ class SingleInstanceTest : public QObject {
     Q_OBJECT
 
   private slots:
+    void cleanupTestCase() {
+        for (const char* what : {"one", "dies", "children"})
+            unlink((userRuntimeFolder() + "/" + uniqueLockName(what)).c_str());
+    }
+
     void theLockAdmitsOneHolderUntilItLetsGo() {
         const std::string name = uniqueLockName("one");
         auto first = takeInstanceLock(name);
