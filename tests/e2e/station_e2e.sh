@@ -42,8 +42,15 @@ cleanup() {
     for p in $(pids_of "$station/veskCommStartup") $(pids_of "$station/veskComm.exe") "${pids[@]}"; do
         kill "$p" 2>/dev/null || true
     done
+    # Let the station's programs finish their last log line before the folder goes.
+    for _ in $(seq 20); do
+        [ -z "$(pids_of "$station/veskComm.exe")$(pids_of "$station/veskCommStartup")" ] && break
+        sleep 0.1
+    done
     # A failed run keeps its station folder (logs included) for a look.
-    [ "$passed" = yes ] && rm -rf "$work"
+    if [ "$passed" = yes ]; then
+        rm -rf "$work" || true
+    fi
     return 0
 }
 passed=no
@@ -121,6 +128,7 @@ logged "系统托盘不可用" && fail "the tray host was not found"
 step "start-up lines written, tray icon docked, window hidden"
 
 step "second start"
+lines_before_second="$(activity_log | wc -l)"
 started=$SECONDS
 set +e
 timeout 10 "$station/veskCommStartup"
@@ -134,6 +142,8 @@ activity_log | grep -F "显示定时服务 --- 首次" | sed 's/^.\{24\}//' >"$w
 printf '%s\n' "显示定时服务 --- 首次激活窗体 " "显示定时服务 --- 首次打开窗体 " |
     diff - "$work/first-show" || fail "first-show lines not as expected"
 wait_for 5 "window on screen" window_shown
+[ "$(activity_log | wc -l)" -eq $((lines_before_second + 2)) ] ||
+    fail "the second start left more in the log than the two first-show lines"
 step "second start ended at once; the first copy showed its window"
 
 window="$(xdotool search --onlyvisible --name '^地磅启动服务$' | head -1)"
