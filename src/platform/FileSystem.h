@@ -18,6 +18,10 @@ bool folderExists(const std::string& path);
 // Creates the folder with every missing parent. True when the folder exists afterwards.
 bool forceFolders(const std::string& path);
 
+// Hands a file's (or a folder's) written data to the disk, so a rename that follows survives a
+// power cut. True on success.
+bool flushToDisk(const std::string& path);
+
 // The folder that holds the running executable, without a trailing separator.
 std::string executableFolder();
 

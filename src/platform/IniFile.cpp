@@ -281,12 +281,15 @@ void replaceFile(const std::string& path, const std::string& bytes) {
     const std::string tempPath = temporaryNameFor(path);
     try {
         writeTemporary(tempPath, bytes, path);
+        if (!flushToDisk(tempPath))
+            throw IniWriteError(path, "the temporary file could not be flushed to disk");
         const auto oldStatus = std::filesystem::status(toFsPath(path), ec);
         if (!ec && std::filesystem::exists(oldStatus))
             std::filesystem::permissions(toFsPath(tempPath), oldStatus.permissions(), ec);
         std::filesystem::rename(toFsPath(tempPath), toFsPath(path), ec);
         if (ec)
             throw IniWriteError(path, ec.message());
+        flushToDisk(folder.empty() ? "." : folder);  // makes the rename itself durable
     } catch (...) {
         std::filesystem::remove(toFsPath(tempPath), ec);
         throw;

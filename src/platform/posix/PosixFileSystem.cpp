@@ -1,3 +1,4 @@
+#include <fcntl.h>
 #include <limits.h>
 #include <unistd.h>
 
@@ -7,6 +8,15 @@ namespace vesk {
 
 char pathSeparator() {
     return '/';
+}
+
+bool flushToDisk(const std::string& path) {
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool flushed = fsync(fd) == 0;
+    close(fd);
+    return flushed;
 }
 
 std::string executableFolder() {
