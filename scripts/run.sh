@@ -4,8 +4,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/install-deps.sh
-cmake --preset release
-cmake --build --preset release
+cmake --preset station
+cmake --build --preset station
 station="${STATION_DIR:-$PWD/station}"
-cmake --install build/release --prefix "$station"
+cmake --install build/station --prefix "$station"
 exec scripts/start-station.sh "$station"
