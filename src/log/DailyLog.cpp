@@ -45,15 +45,6 @@ std::string safeFileStem(std::string category) {
     return category;
 }
 
-std::string toNarrowKeepingBytes(const std::string& utf8) {
-    std::string narrow = utf8ToNarrow(utf8);
-    return (narrow.empty() && !utf8.empty()) ? utf8 : narrow;
-}
-
-std::filesystem::path toFsPath(const std::string& path) {
-    return std::filesystem::path(std::u8string(path.begin(), path.end()));
-}
-
 bool appendStampedLine(const std::string& path, const std::string& text, const LocalTime& time) {
     const std::string folder = folderOf(path);
     if (!folder.empty() && !forceFolders(folder))

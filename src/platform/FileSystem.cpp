@@ -10,24 +10,24 @@ bool isSeparator(char c) {
     return c == '/' || c == pathSeparator();
 }
 
-std::filesystem::path toPath(const std::string& path) {
+}  // namespace
+
+std::filesystem::path toFsPath(const std::string& path) {
     return std::filesystem::path(std::u8string(path.begin(), path.end()));
 }
-
-}  // namespace
 
 bool fileExists(const std::string& path) {
     if (path.empty())
         return false;
     std::error_code ec;
-    return std::filesystem::is_regular_file(toPath(path), ec);
+    return std::filesystem::is_regular_file(toFsPath(path), ec);
 }
 
 bool folderExists(const std::string& path) {
     if (path.empty())
         return false;
     std::error_code ec;
-    return std::filesystem::is_directory(toPath(path), ec);
+    return std::filesystem::is_directory(toFsPath(path), ec);
 }
 
 bool forceFolders(const std::string& path) {
@@ -36,7 +36,7 @@ bool forceFolders(const std::string& path) {
     if (folderExists(path))
         return true;
     std::error_code ec;
-    std::filesystem::create_directories(toPath(path), ec);
+    std::filesystem::create_directories(toFsPath(path), ec);
     return folderExists(path);
 }
 

@@ -1,10 +1,14 @@
 #pragma once
 
+#include <filesystem>
 #include <string>
 
 namespace vesk {
 
 // File and folder helpers. Paths are the core's UTF-8 text; the platform converts at its edge.
+
+// The standard library's path for the core's UTF-8 path text.
+std::filesystem::path toFsPath(const std::string& path);
 
 // The path separator of this platform ('/' here, '\\' on Windows).
 char pathSeparator();

@@ -17,16 +17,6 @@ namespace {
 constexpr std::string_view kBom = "\xEF\xBB\xBF";
 constexpr std::string_view kDefaultLineEnd = "\r\n";  // the files come from Windows stations
 
-std::filesystem::path toFsPath(const std::string& path) {
-    return std::filesystem::path(std::u8string(path.begin(), path.end()));
-}
-
-// Text that the code page cannot hold is kept as it came rather than lost.
-std::string toNarrowKeepingBytes(const std::string& utf8) {
-    std::string narrow = utf8ToNarrow(utf8);
-    return (narrow.empty() && !utf8.empty()) ? utf8 : narrow;
-}
-
 struct Line {
     std::string body;
     std::string end;  // "\r\n", "\n" or empty for a last line without one

@@ -50,6 +50,11 @@ bool isValidUtf8(std::string_view bytes) {
     return true;
 }
 
+std::string toNarrowKeepingBytes(std::string_view utf8) {
+    std::string narrow = utf8ToNarrow(utf8);
+    return (narrow.empty() && !utf8.empty()) ? std::string(utf8) : narrow;
+}
+
 char toLowerAscii(char c) {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }

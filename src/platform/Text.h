@@ -20,6 +20,10 @@ std::string utf8ToNarrow(std::string_view utf8);
 // Converts narrow text back to UTF-8 (for the wire and for Qt).
 std::string narrowToUtf8(std::string_view narrow);
 
+// As utf8ToNarrow, but text the code page cannot hold is kept as it came: a log line or a
+// stored value must not turn into nothing.
+std::string toNarrowKeepingBytes(std::string_view utf8);
+
 // Letter case rules of the station: only a to z fold, every other byte compares exactly.
 char toLowerAscii(char c);
 std::string toUpperAscii(std::string_view text);
