@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <optional>
 #include <sstream>
 
 #include "platform/FileSystem.h"
@@ -43,17 +44,25 @@ void expectNoChildLeft() {
     EXPECT_EQ(errno, ECHILD);
 }
 
+// No value: PATH unset.
 class ScopedSearchPath {
   public:
-    explicit ScopedSearchPath(const std::string& value) {
+    explicit ScopedSearchPath(const std::optional<std::string>& value) {
         if (const char* old = std::getenv("PATH"))
             saved_ = old;
-        setenv("PATH", value.c_str(), 1);
+        set(value);
     }
-    ~ScopedSearchPath() { setenv("PATH", saved_.c_str(), 1); }
+    ~ScopedSearchPath() { set(saved_); }
 
   private:
-    std::string saved_;
+    static void set(const std::optional<std::string>& value) {
+        if (value)
+            setenv("PATH", value->c_str(), 1);
+        else
+            unsetenv("PATH");
+    }
+
+    std::optional<std::string> saved_;
 };
 
 class ScopedCurrentFolder {
@@ -242,11 +251,21 @@ TEST(ShellOpenPort, RunsAProgramInTheCurrentFolderAndHandsAnythingElseToTheOpene
 TEST(ShellOpenPort, SaysSoWhenNoOpenerIsInstalled) {
     StandInFolder station;
     fs::create_directories(station.file("empty"));
-    ScopedSearchPath nothing(station.file("empty"));
-
-    const LaunchResult result = systemProcesses().shellOpen(station.path());
-    EXPECT_FALSE(result.started);
-    EXPECT_NE(result.error.find("xdg-open"), std::string::npos) << result.error;
+    // An opener in the current folder is no installed opener, PATH or not.
+    const std::string planted = station.place("xdg-open", "xdg-open");
+    ScopedCurrentFolder inStation(station.path());
+    std::vector<std::optional<std::string>> searchPaths = {station.file("empty")};
+    const bool systemOpener = fs::exists("/usr/local/bin/xdg-open") ||
+                              fs::exists("/usr/bin/xdg-open") || fs::exists("/bin/xdg-open");
+    if (!systemOpener)
+        searchPaths.push_back(std::nullopt);
+    for (const auto& searchPath : searchPaths) {
+        ScopedSearchPath onlyThat(searchPath);
+        const LaunchResult result = systemProcesses().shellOpen(station.path());
+        EXPECT_FALSE(result.started) << searchPath.value_or("(unset)");
+        EXPECT_NE(result.error.find("xdg-open"), std::string::npos) << result.error;
+    }
+    EXPECT_FALSE(fs::exists(planted + ".ran"));
 }
 
 }  // namespace

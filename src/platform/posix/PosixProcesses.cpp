@@ -278,8 +278,9 @@ bool isExecutableFile(const std::string& path) {
 }
 
 std::string findOnSearchPath(const std::string& name) {
+    // Without PATH, look where the system keeps its programs, never in the current folder.
     const char* searchPath = std::getenv("PATH");
-    std::string_view rest = searchPath ? searchPath : "";
+    std::string_view rest = searchPath ? searchPath : "/usr/local/bin:/usr/bin:/bin";
     while (true) {
         const auto colon = rest.find(':');
         const std::string folder(rest.substr(0, colon));
