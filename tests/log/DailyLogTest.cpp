@@ -123,6 +123,41 @@ TEST_F(DailyLog, ANewDayAndANewMonthStartNewFiles) {
     }
 }
 
+// Each reading steps a millisecond over midnight, so mixed readings would split one line's
+// folder, file name and stamp across two days.
+class ClockCrossingMidnight final : public Clock {
+  public:
+    LocalTime now() const override {
+        return readings_++ % 2 == 0 ? LocalTime{2024, 9, 30, 23, 59, 59, 999}
+                                    : LocalTime{2024, 10, 1, 0, 0, 0, 0};
+    }
+
+  private:
+    mutable int readings_ = 0;
+};
+
+TEST_F(DailyLog, OneLineTakesOneInstant) {
+    ClockCrossingMidnight crossing;
+    InitLogPaths(station, crossing);
+    EXPECT_TRUE(WriteLog("x", "veskCommLogStartup"));
+    EXPECT_EQ(filesBelow(logDebugDir),
+              std::vector<std::string>{"2024-09/30/veskCommLogStartup_20240930.txt"});
+    EXPECT_EQ(readFile(logFile("2024-09/30/veskCommLogStartup_20240930.txt")),
+              "2024-09-30 23:59:59.999 x\r\n");
+    InitLogPaths(station, clock);
+}
+
+TEST_F(DailyLog, NothingIsWrittenBeforeThePathsAreSet) {
+    TempDir current;
+    const fs::path saved = fs::current_path();
+    fs::current_path(current.path());
+    logDebugDir.clear();
+    EXPECT_FALSE(WriteLog("x", "veskCommStartup"));
+    EXPECT_FALSE(WriteLogEx("x", "", true));
+    fs::current_path(saved);
+    EXPECT_TRUE(fs::is_empty(current.path()));
+}
+
 TEST_F(DailyLog, DisabledWritesNothing) {
     EXPECT_FALSE(WriteLogEx("x", "veskCommLogStartup", false));
     EXPECT_TRUE(filesBelow(logDebugDir).empty());
