@@ -102,9 +102,47 @@ void appendCompact(std::string& out, const JsonValue& value) {
     }
 }
 
+// No reply needs more; writing a deeper value out again recurses once per level, and a runaway
+// service's megabyte of brackets would overflow the stack.
+constexpr int kMaxNesting = 64;
+
+// Whether the value the text begins with nests deeper than kMaxNesting. What follows that value
+// is not looked at.
+bool nestsTooDeep(std::string_view text) {
+    const auto start = text.find_first_not_of(" \t\r\n");
+    if (start == std::string_view::npos || (text[start] != '{' && text[start] != '['))
+        return false;
+    int depth = 0;
+    bool inString = false;
+    bool escaped = false;
+    for (const char c : text.substr(start)) {
+        if (inString) {
+            if (escaped)
+                escaped = false;
+            else if (c == '\\')
+                escaped = true;
+            else if (c == '"')
+                inString = false;
+        } else if (c == '"') {
+            inString = true;
+        } else if (c == '{' || c == '[') {
+            if (++depth > kMaxNesting)
+                return true;
+        } else if ((c == '}' || c == ']') && --depth == 0) {
+            return false;
+        }
+    }
+    return false;
+}
+
 }  // namespace
 
 std::optional<JsonValue> parseJsonText(std::string_view text, std::string* error) {
+    if (nestsTooDeep(text)) {
+        if (error != nullptr)
+            *error = "nested deeper than " + std::to_string(kMaxNesting) + " levels";
+        return std::nullopt;
+    }
     // Stream extraction stops after the first complete value instead of rejecting what follows.
     std::istringstream in{std::string(text)};
     JsonValue value;

@@ -13,7 +13,8 @@ namespace vesk {
 using JsonValue = nlohmann::ordered_json;
 
 // The JSON value the text begins with; whatever follows it is ignored. Nothing for a text that
-// does not begin with JSON, the empty text included. The error text says why.
+// does not begin with JSON, the empty text included, and for a value nested deeper than any
+// reply is. The error text says why.
 std::optional<JsonValue> parseJsonText(std::string_view text, std::string* error = nullptr);
 
 // The member as an integer; 0 when it is absent, null, or not a number.

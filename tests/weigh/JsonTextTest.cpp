@@ -40,6 +40,20 @@ TEST(JsonText, ReadsTheFirstValueAndIgnoresWhatFollows) {
         EXPECT_FALSE(parseJsonText(notJson).has_value()) << notJson;
 }
 
+// A runaway peer's wall of brackets must be refused, not recursed through when written out.
+TEST(JsonText, RefusesNestingDeeperThanAnyReply) {
+    const auto nested = [](int depth) {
+        return "{\"code\":1,\"x\":" + std::string(depth, '[') + std::string(depth, ']') + "}";
+    };
+    EXPECT_TRUE(parseJsonText(nested(60)).has_value());
+    std::string error;
+    EXPECT_FALSE(parseJsonText(nested(500000), &error).has_value());
+    EXPECT_NE(error.find("nested deeper"), std::string::npos) << error;
+    // Brackets inside strings and after the first value do not count.
+    EXPECT_TRUE(parseJsonText("{\"m\":\"" + std::string(1000, '[') + "\"}").has_value());
+    EXPECT_EQ(object("{\"code\":2} " + nested(1000)), object(R"({"code":2})"));
+}
+
 TEST(JsonText, IntegerMembers) {
     const JsonValue reply =
         object(R"({"zero":0,"neg":-1,"big":12345678901,"float":2.9,"text":" 7 ","word":"x",)"

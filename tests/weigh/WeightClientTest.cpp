@@ -101,6 +101,9 @@ TEST_F(WeightClientTest, ServiceErrorsEndInALoggedFailureReply) {
         {"empty body", 200, "", "200", "empty", false},
         {"invalid UTF-8", 200, "{\"code\":0,\"message\":\"\xC3\x28\"}", "200", "UTF-8", false},
         {"not JSON", 200, "weight=12340", "200", "not JSON", false},
+        {"nested too deep", 200,
+         "{\"code\":1,\"x\":" + std::string(100000, '[') + std::string(100000, ']') + "}", "200",
+         "nested deeper", false},
     };
     for (const FailedReadRow& row : rows) {
         SCOPED_TRACE(row.name);
