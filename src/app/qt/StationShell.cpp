@@ -1,5 +1,7 @@
 #include "app/qt/StationShell.h"
 
+#include <QApplication>
+
 #include "app/qt/InstanceChannel.h"
 #include "log/DailyLog.h"
 
@@ -21,6 +23,14 @@ void StationShell::start(bool trayAvailable) {
     WriteLogEx("系统托盘不可用：主界面保持显示；隐藏后再次启动本程序即可重新打开主界面",
                "veskCommStartup", true);
     form_.N1Click();
+}
+
+int StationShell::run() {
+    // An Exit chosen while the start-up sequence still ran (from its error message box) asked
+    // a loop to end that has since returned; the main loop would never hear of it.
+    if (form_.exiting)
+        return 0;
+    return QApplication::exec();
 }
 
 void StationShell::serve(InstanceChannel& channel) {

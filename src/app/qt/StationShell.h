@@ -21,6 +21,9 @@ class StationShell {
     // window is put on screen instead, so the operator still has a way in.
     void start(bool trayAvailable);
 
+    // Runs the event loop until the operator's Exit; the exit code of the run.
+    int run();
+
     // Requests from other programs reach the window from now on.
     void serve(InstanceChannel& channel);
     void activateFromOutside();

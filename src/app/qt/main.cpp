@@ -65,5 +65,5 @@ int main(int argc, char** argv) {
         WriteLogEx("无法接收再次启动的请求：" + channel.errorString().toStdString(),
                    "veskCommStartup", true);
 
-    return QApplication::exec();
+    return shell->run();
 }

@@ -223,6 +223,27 @@ class ShellWindowTest : public QObject {
         QCOMPARE(station.logLines(), before);
     }
 
+    // The start-up sequence's error box runs a loop of its own before the main one begins; an
+    // Exit chosen from the tray meanwhile must still end the run.
+    void exitFromTheStartUpErrorBoxEndsTheRun() {
+        ShellStation station;
+        station.window().setQuitHandler({});
+        station.start();
+        QTimer::singleShot(0, [&] { station.window().trayMenu()->actions().at(2)->trigger(); });
+        station.window().showMessageBox("start-up failed");
+        QVERIFY(station.form().exiting);
+
+        QTimer guard;
+        guard.setSingleShot(true);
+        QObject::connect(&guard, &QTimer::timeout, [] { QCoreApplication::exit(1); });
+        guard.start(5000);
+        const int code = station.shell->run();
+        // Until a main loop has run, Qt ends every later loop at once (the next tests' boxes).
+        QTimer::singleShot(0, [] { QCoreApplication::exit(0); });
+        QCoreApplication::exec();
+        QCOMPARE(code, 0);
+    }
+
     void paneKeepsNewestFirstAndCutsBackTo201() {
         ShellStation station;
         station.start();
