@@ -13,6 +13,8 @@ namespace {
 constexpr qint64 kMaxRequest = 64;
 // A peer that connects and says nothing must not hold a socket for the rest of the run.
 constexpr int kRequestTimeoutMs = 5000;
+// A live listener accepts at once; a dead socket file refuses at once.
+constexpr int kProbeTimeoutMs = 500;
 
 }  // namespace
 
@@ -29,13 +31,30 @@ QString InstanceChannel::defaultServerPath() {
 }
 
 bool InstanceChannel::listen(const QString& serverPath) {
-    if (serverPath.isEmpty())
+    error_.clear();
+    if (serverPath.isEmpty()) {
+        error_ = QStringLiteral("no private runtime folder for this user");
         return false;
+    }
+    // A copy that runs without the lock (the lock could not be made) may be listening here.
+    // Asked first, because a listen puts its new socket over whatever file is there, which
+    // would leave that copy deaf to every later start.
+    QLocalSocket probe;
+    probe.connectToServer(serverPath);
+    if (probe.waitForConnected(kProbeTimeoutMs)) {
+        probe.abort();
+        error_ = serverPath + QStringLiteral(": another running copy listens here");
+        return false;
+    }
     if (server_.listen(serverPath))
         return true;
-    // Only the lock holder listens, so a socket file already there belongs to a copy that died.
+    // Nobody answers on a socket file left there: a copy that died.
     QLocalServer::removeServer(serverPath);
     return server_.listen(serverPath);
+}
+
+QString InstanceChannel::errorString() const {
+    return error_.isEmpty() ? server_.errorString() : error_;
 }
 
 bool InstanceChannel::send(const QString& serverPath, const char* request, int timeoutMs) {

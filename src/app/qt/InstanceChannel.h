@@ -21,9 +21,10 @@ class InstanceChannel final : public QObject {
     static QString defaultServerPath();
 
     // Run by the copy that holds the instance lock; a socket file left by a crashed copy is
-    // taken over. False (with errorString()) when nothing could be set up.
+    // taken over, one that a running copy still answers on is not. False (with errorString())
+    // when nothing could be set up.
     bool listen(const QString& serverPath);
-    QString errorString() const { return server_.errorString(); }
+    QString errorString() const;
 
     // Run by a second start: sends one request and returns; false when no copy answered.
     static bool send(const QString& serverPath, const char* request, int timeoutMs = 2000);
@@ -36,6 +37,7 @@ class InstanceChannel final : public QObject {
     void acceptPending();
 
     QLocalServer server_;
+    QString error_;  // a failure found before the server was asked
 };
 
 }  // namespace vesk

@@ -123,6 +123,30 @@ class SingleInstanceTest : public QObject {
         QCOMPARE(restores.size(), 1);
     }
 
+    // A copy that could not take the lock runs anyway; it must not steal the running copy's
+    // socket, or later starts would reach the wrong copy or none.
+    void aLiveSocketIsNotTakenOver() {
+        test::TempDir folder;
+        const QString path = QString::fromStdString(folder.file("s.socket"));
+        InstanceChannel running;
+        QVERIFY(running.listen(path));
+        InstanceChannel lockless;
+        QVERIFY(!lockless.listen(path));
+        QVERIFY(lockless.errorString().contains(path));
+
+        QSignalSpy reached(&running, &InstanceChannel::activateRequested);
+        QSignalSpy stolen(&lockless, &InstanceChannel::activateRequested);
+        QVERIFY(InstanceChannel::send(path, InstanceChannel::kActivate));
+        QTRY_COMPARE(reached.size(), 1);
+        QCOMPARE(stolen.size(), 0);
+    }
+
+    void withoutARuntimeFolderTheChannelSaysWhy() {
+        InstanceChannel channel;
+        QVERIFY(!channel.listen(QString()));
+        QVERIFY(!channel.errorString().isEmpty());
+    }
+
     void nobodyListeningMeansTheSecondStartEndsQuietly() {
         test::TempDir folder;
         QVERIFY(!InstanceChannel::send(QString::fromStdString(folder.file("none.socket")),
