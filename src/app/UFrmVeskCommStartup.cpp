@@ -41,27 +41,8 @@ void showFromTray(TFrmVeskCommStartup& form, MainWindowView& view, bool restore)
     view.bringToFront();
 }
 
-AutoStartPage pageFrom(const TAutoRunConfig& config) {
-    AutoStartPage page;
-    page.commEnable = config.commEnable;
-    page.commTimer = config.commTimer;
-    page.autoWeightEnable = config.autoWeightEnable;
-    page.autoWeightPath = config.autoWeightPath;
-    page.autoDoorEnable = config.autoDoorEnable;
-    page.autoDoorPath = config.autoDoorPath;
-    page.monitorCentorEnable = config.monitorCentorEnable;
-    page.monitorCentorPath = config.monitorCentorPath;
-    page.autoBeltEnable = config.autoBeltEnable;
-    page.autoBeltPath = config.autoBeltPath;
-    page.nginxEnable = config.nginxEnable;
-    page.nginxPath = config.nginxPath;
-    page.carCameraEnable = config.carCameraEnable;
-    page.carCameraPath = config.carCameraPath;
-    return page;
-}
-
-// One companion program as the Save checks it: the page's row, the configuration's fields and
-// the messages for a path that is blank or names no file.
+// One companion program of the settings page: the page's row, the configuration's fields and
+// the Save's messages for a path that is blank or names no file.
 struct CompanionRow {
     bool AutoStartPage::*pageEnable;
     std::string AutoStartPage::*pagePath;
@@ -94,6 +75,17 @@ const CompanionRow kCompanionRows[] = {
      &TAutoRunConfig::carCameraEnable, &TAutoRunConfig::carCameraPath,
      "抓拍服务自启动，绝对路径不能为空！", "抓拍服务自启动，绝对路径不存在！错误"},
 };
+
+AutoStartPage pageFrom(const TAutoRunConfig& config) {
+    AutoStartPage page;
+    page.commEnable = config.commEnable;
+    page.commTimer = config.commTimer;
+    for (const CompanionRow& row : kCompanionRows) {
+        page.*row.pageEnable = config.*row.enable;
+        page.*row.pagePath = config.*row.path;
+    }
+    return page;
+}
 
 // Takes one row over into the configuration; the message of the failing check otherwise.
 const char* takeOver(const CompanionRow& row, const AutoStartPage& page, TAutoRunConfig& config) {
