@@ -21,7 +21,6 @@
 #include "platform/FileSystem.h"
 #include "platform/Http.h"
 #include "platform/Processes.h"
-#include "platform/Text.h"
 
 namespace vesk::test {
 
@@ -180,16 +179,12 @@ class FakePump final : public EventPump {
     std::function<void()> duringExchange;
     std::function<void()> onProcessMessages;
     std::vector<int> waits;
-    int processCalls = 0;
-    int exchanges = 0;
 
     void processMessages() override {
-        ++processCalls;
         if (onProcessMessages)
             onProcessMessages();
     }
     void runWhilePumping(const std::function<void()>& work) override {
-        ++exchanges;
         if (duringExchange) {
             auto hook = std::move(duringExchange);
             duringExchange = nullptr;
@@ -219,33 +214,19 @@ class FakeProcesses final : public ProcessPort {
     std::map<std::string, std::string> launchErrors;  // path -> why the launch fails
     std::set<std::string> refuseTermination;          // executable names
     bool terminationPending = false;  // accepted, but the process is still listed afterwards
-    std::vector<std::string> terminated;
     std::vector<std::string> shellOpened;
-    int snapshots = 0;
 
     std::int64_t run(const std::string& exeName) {
         table.push_back({nextId_, exeName});
         return nextId_++;
     }
-    bool running(const std::string& exeName) const {
-        for (const ProcessEntry& entry : table) {
-            if (equalsIgnoreAsciiCase(fileNameOf(entry.exeName), exeName))
-                return true;
-        }
-        return false;
-    }
-
-    std::vector<ProcessEntry> snapshot() override {
-        ++snapshots;
-        return table;
-    }
+    std::vector<ProcessEntry> snapshot() override { return table; }
     bool terminate(std::int64_t id) override {
         for (auto it = table.begin(); it != table.end(); ++it) {
             if (it->id != id)
                 continue;
             if (refuseTermination.count(fileNameOf(it->exeName)) != 0)
                 return false;
-            terminated.push_back(it->exeName);
             if (!terminationPending)
                 table.erase(it);
             return true;
@@ -270,21 +251,17 @@ class FakeProcesses final : public ProcessPort {
     std::int64_t nextId_ = 1000;
 };
 
-// Plays back replies in order; once they run out, every exchange is refused. onPost runs inside
-// each exchange, before its reply is taken.
+// Plays back replies in order; once they run out, every exchange is refused.
 class ScriptedHttp final : public HttpPort {
   public:
     std::deque<HttpResponse> replies;
     std::vector<HttpRequest> requests;
-    std::function<void()> onPost;
 
     static HttpResponse ok(std::string body) { return {200, std::move(body), {}}; }
     static HttpResponse refused() { return {-1, {}, "could not connect (refused)"}; }
 
     HttpResponse post(const HttpRequest& request) override {
         requests.push_back(request);
-        if (onPost)
-            onPost();
         if (replies.empty())
             return refused();
         HttpResponse reply = std::move(replies.front());
