@@ -161,9 +161,10 @@ class ShellWindowTest : public QObject {
         QCOMPARE(station.logLines().filter(u("首次")).size(), 2);
     }
 
-    void restoreRequestNeverShowsAHiddenWindow() {
+    void restoreRequestBringsForwardButNeverShowsAHiddenWindow() {
         ShellStation station;
         station.start();
+        MainWindow& window = station.window();
         InstanceChannel channel;
         const QString socket = QString::fromStdString(station.folder.file("s.socket"));
         QVERIFY(channel.listen(socket));
@@ -171,8 +172,17 @@ class ShellWindowTest : public QObject {
 
         QVERIFY(InstanceChannel::send(socket, InstanceChannel::kRestore));
         QTest::qWait(100);
-        QVERIFY(!station.window().isVisible());
+        QVERIFY(!window.isVisible());
         QVERIFY(station.logLines().filter(u("首次")).isEmpty());
+
+        // Shown behind another program's window: the request brings it forward.
+        station.form().N1Click();
+        QWidget other;
+        other.show();
+        other.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&other));
+        QVERIFY(InstanceChannel::send(socket, InstanceChannel::kRestore));
+        QTRY_VERIFY(window.isActiveWindow());
     }
 
     void minimiseAndCloseRetreatToTheTray() {
