@@ -258,6 +258,25 @@ TEST_F(WeightClientTest, AHugeReplyIsAbandonedPastTheBodyLimit) {
     }
 }
 
+TEST_F(WeightClientTest, AFloodOfHeaderLinesIsAbandonedPastTheSameLimit) {
+    std::string lines;
+    for (int i = 0; i < 4096; ++i)
+        lines += "X-Flood: a\r\n";
+    LoopbackRawServer server([&](int socket, const std::function<bool()>& stopping) {
+        if (!LoopbackRawServer::send(socket, "HTTP/1.1 200 OK\r\n"))
+            return;
+        while (!stopping() && LoopbackRawServer::send(socket, lines)) {
+        }
+    });
+    const WeightClientReply reply = exchange(server.url());
+
+    EXPECT_TRUE(reply.failed);
+    const JsonValue json = parsed(reply.text);
+    EXPECT_EQ(json["_COMMON_CODE_"], "200");
+    EXPECT_NE(json.value("message", "").find("larger than 1048576 bytes"), std::string::npos)
+        << json.value("message", "");
+}
+
 TEST(WeightClientRules, ABlankAddressNeedsNoRequest) {
     for (const char* url : {"", "   ", "\t\r\n"})
         EXPECT_TRUE(isBlankWeightUrl(url)) << url;

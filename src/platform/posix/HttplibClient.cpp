@@ -1,14 +1,19 @@
 #include <httplib.h>
 
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
+#include <cstdint>
 #include <functional>
 #include <mutex>
 #include <optional>
 #include <thread>
 
+#include <unistd.h>
+
 #include "platform/Http.h"
 #include "platform/Text.h"
+#include "platform/posix/TcpSocket.h"
 
 namespace vesk {
 namespace {
@@ -59,45 +64,78 @@ void setTimeout(int milliseconds, const std::function<void(time_t, time_t)>& set
     set(ms / 1000, static_cast<time_t>(ms % 1000) * 1000);
 }
 
-// Ends an exchange that outlives its total time by shutting the client's socket: a peer that
-// drips a byte now and then never trips the per-read time-out.
-class Deadline {
+// Ends an exchange that outlives its total time, or whose reply outgrows its limit, by shutting
+// the client's socket: a peer that drips a byte now and then never trips the per-read time-out,
+// and one that floods header lines is never stopped by a body limit.
+class ExchangeGuard {
   public:
-    Deadline(httplib::Client& client, Clock::time_point at) : client_(client), at_(at) {
+    enum class Verdict { None, Overran, TooLarge };
+
+    ExchangeGuard(httplib::Client& client, Clock::time_point at, std::uint64_t maxBytes)
+        : client_(client), at_(at), maxBytes_(maxBytes) {
+        client_.set_socket_options([this](socket_t socket) { watchSocket(socket); });
         guard_ = std::thread([this] { watch(); });
     }
-    ~Deadline() {
+    ~ExchangeGuard() {
         {
             std::lock_guard lock(mutex_);
             done_ = true;
         }
         wake_.notify_all();
         guard_.join();
+        client_.set_socket_options(nullptr);
+        if (socket_ >= 0)
+            ::close(socket_);
     }
-    Deadline(const Deadline&) = delete;
-    Deadline& operator=(const Deadline&) = delete;
+    ExchangeGuard(const ExchangeGuard&) = delete;
+    ExchangeGuard& operator=(const ExchangeGuard&) = delete;
 
-    bool passed() const {
+    Verdict verdict() const {
         std::lock_guard lock(mutex_);
-        return fired_ || Clock::now() >= at_;
+        if (verdict_ == Verdict::None && Clock::now() >= at_)
+            return Verdict::Overran;
+        return verdict_;
     }
 
   private:
+    static constexpr auto kLookEvery = std::chrono::milliseconds(20);
+
+    // A duplicate of the client's socket: its counters stay readable, and its number cannot be
+    // handed to another file, until the guard is done.
+    void watchSocket(socket_t socket) {
+        const int copy = ::dup(socket);
+        std::lock_guard lock(mutex_);
+        if (socket_ >= 0)
+            ::close(socket_);
+        socket_ = copy;
+    }
+
     void watch() {
         std::unique_lock lock(mutex_);
-        if (wake_.wait_until(lock, at_, [this] { return done_; }))
-            return;
-        fired_ = true;
-        lock.unlock();
-        client_.stop();
+        while (!wake_.wait_until(lock, std::min(at_, Clock::now() + kLookEvery),
+                                 [this] { return done_; })) {
+            if (Clock::now() >= at_)
+                verdict_ = Verdict::Overran;
+            else if (socket_ >= 0 && socketBytesReceived(socket_) > maxBytes_)
+                verdict_ = Verdict::TooLarge;
+            if (verdict_ != Verdict::None) {
+                lock.unlock();
+                client_.stop();
+                if (socket_ >= 0)
+                    abortConnection(socket_);
+                return;
+            }
+        }
     }
 
     httplib::Client& client_;
     Clock::time_point at_;
+    std::uint64_t maxBytes_;
     mutable std::mutex mutex_;
     std::condition_variable wake_;
     bool done_ = false;
-    bool fired_ = false;
+    Verdict verdict_ = Verdict::None;
+    int socket_ = -1;
     std::thread guard_;
 };
 
@@ -175,19 +213,26 @@ HttpResponse HttplibClient::post(const HttpRequest& request) {
     httplib::Response res;
     auto error = httplib::Error::Success;
     bool completed = false;
-    bool overran = false;
+    auto verdict = ExchangeGuard::Verdict::None;
     {
-        Deadline deadline(client, Clock::now() + std::chrono::milliseconds(request.totalTimeoutMs));
+        // Room for the status line and headers on top of the body.
+        constexpr std::uint64_t kHeaderRoom = 64 * 1024;
+        ExchangeGuard guard(client,
+                            Clock::now() + std::chrono::milliseconds(request.totalTimeoutMs),
+                            request.maxBodyBytes + kHeaderRoom);
         completed = client.send(req, res, error);
-        overran = !completed && deadline.passed();
+        if (!completed)
+            verdict = guard.verdict();
     }
     out.status = res.status;
     if (completed)
         return out;
     out.body.clear();
-    if (overran)
+    if (verdict == ExchangeGuard::Verdict::Overran)
         out.error = "the exchange with " + where + " took longer than " +
                     std::to_string(request.totalTimeoutMs) + " ms";
+    else if (verdict == ExchangeGuard::Verdict::TooLarge)
+        out.error = tooLarge;
     else if (!abortReason.empty())
         out.error = abortReason;
     else
