@@ -8,6 +8,7 @@
 #include <mutex>
 #include <optional>
 #include <thread>
+#include <vector>
 
 #include <unistd.h>
 
@@ -84,8 +85,8 @@ class ExchangeGuard {
         wake_.notify_all();
         guard_.join();
         client_.set_socket_options(nullptr);
-        if (socket_ >= 0)
-            ::close(socket_);
+        for (const int copy : copies_)
+            ::close(copy);
     }
     ExchangeGuard(const ExchangeGuard&) = delete;
     ExchangeGuard& operator=(const ExchangeGuard&) = delete;
@@ -100,13 +101,14 @@ class ExchangeGuard {
   private:
     static constexpr auto kLookEvery = std::chrono::milliseconds(20);
 
-    // A duplicate of the client's socket: its counters stay readable, and its number cannot be
-    // handed to another file, until the guard is done.
+    // A duplicate of the client's socket (of each one, should the client try several
+    // addresses): its counters stay readable, and its number cannot be handed to another file,
+    // until the guard is done.
     void watchSocket(socket_t socket) {
         const int copy = ::dup(socket);
         std::lock_guard lock(mutex_);
-        if (socket_ >= 0)
-            ::close(socket_);
+        if (copy >= 0)
+            copies_.push_back(copy);
         socket_ = copy;
     }
 
@@ -119,10 +121,11 @@ class ExchangeGuard {
             else if (socket_ >= 0 && socketBytesReceived(socket_) > maxBytes_)
                 verdict_ = Verdict::TooLarge;
             if (verdict_ != Verdict::None) {
+                const int socket = socket_;
                 lock.unlock();
                 client_.stop();
-                if (socket_ >= 0)
-                    abortConnection(socket_);
+                if (socket >= 0)
+                    abortConnection(socket);
                 return;
             }
         }
@@ -136,6 +139,7 @@ class ExchangeGuard {
     bool done_ = false;
     Verdict verdict_ = Verdict::None;
     int socket_ = -1;
+    std::vector<int> copies_;
     std::thread guard_;
 };
 
