@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "SupervisionFixture.h"
 #include "app/UFrmVeskCommStartup.h"
 #include "autorun/UnitAutoRunConfig.h"
 #include "log/DailyLog.h"
@@ -16,31 +17,7 @@
 namespace vesk::test {
 namespace {
 
-// The main window on fakes, before its start-up sequence has run.
-class FormWindowTest : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        InitLogPaths(station.path(), clock);
-        InitSiteSettings(station.path());
-        form = std::make_unique<TFrmVeskCommStartup>(FormPorts{
-            view, minuteTimer, weightTimer, pump, processes, http, clock, station.path()});
-    }
-    void TearDown() override { FreeAutoRunConfig(); }
-
-    std::vector<std::string> startupLog() const {
-        return logTexts(station.path(), "veskCommStartup");
-    }
-
-    TempDir station;
-    FakeClock clock;
-    RecordingView view;
-    FakeTimer minuteTimer;
-    FakeTimer weightTimer;
-    FakePump pump;
-    FakeProcesses processes;
-    ScriptedHttp http;
-    std::unique_ptr<TFrmVeskCommStartup> form;
-};
+using FormWindowTest = FormFixture;
 
 TEST_F(FormWindowTest, StartUpRunsItsStepsAndLeavesTheWindowHidden) {
     form->FormCreate();

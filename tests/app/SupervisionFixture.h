@@ -17,38 +17,25 @@
 
 namespace vesk::test {
 
-// A station in a temporary folder with the main window wired to fakes, supervision running
-// (both timers' switches as after the first watchdog tick) and polling switched on.
-class SupervisionFixture : public ::testing::Test {
+// A station in a temporary folder with the main window wired to fakes, before its start-up
+// sequence has run.
+class FormFixture : public ::testing::Test {
   protected:
     void SetUp() override {
         InitLogPaths(station.path(), clock);
         InitSiteSettings(station.path());
-        view.timeline = &timeline;
-        pump.timeline = &timeline;
         form = std::make_unique<TFrmVeskCommStartup>(FormPorts{
             view, minuteTimer, weightTimer, pump, processes, http, clock, station.path()});
-        form->SetUpExecutablePaths();
-        CreateAutoRunConfig(station.path(), clock, processes);
-        AutoRunConfig->commTimer = true;
-        minuteTimer.setEnabled(true);
-        weightTimer.setEnabled(true);
     }
     void TearDown() override { FreeAutoRunConfig(); }
 
-    TAutoRunConfig& config() { return *AutoRunConfig; }
-    std::string exe(const std::string& name) const { return station.file(name); }
-    void install(const std::string& name) { writeFile(exe(name), "stand-in program"); }
     std::vector<std::string> log(const std::string& category) const {
         return logTexts(station.path(), category);
     }
-    std::vector<std::string> weightLog() const { return log("veskCommLogStartup"); }
-    std::vector<std::string> timerLog() const { return log("veskWeightTimerStartup"); }
     std::vector<std::string> startupLog() const { return log("veskCommStartup"); }
 
     TempDir station;
     FakeClock clock;
-    Timeline timeline;
     RecordingView view;
     FakeTimer minuteTimer;
     FakeTimer weightTimer;
@@ -56,6 +43,30 @@ class SupervisionFixture : public ::testing::Test {
     FakeProcesses processes;
     ScriptedHttp http;
     std::unique_ptr<TFrmVeskCommStartup> form;
+};
+
+// The same with supervision running (both timers' switches as after the first watchdog tick)
+// and polling switched on.
+class SupervisionFixture : public FormFixture {
+  protected:
+    void SetUp() override {
+        FormFixture::SetUp();
+        view.timeline = &timeline;
+        pump.timeline = &timeline;
+        form->SetUpExecutablePaths();
+        CreateAutoRunConfig(station.path(), clock, processes);
+        AutoRunConfig->commTimer = true;
+        minuteTimer.setEnabled(true);
+        weightTimer.setEnabled(true);
+    }
+
+    TAutoRunConfig& config() { return *AutoRunConfig; }
+    std::string exe(const std::string& name) const { return station.file(name); }
+    void install(const std::string& name) { writeFile(exe(name), "stand-in program"); }
+    std::vector<std::string> weightLog() const { return log("veskCommLogStartup"); }
+    std::vector<std::string> timerLog() const { return log("veskWeightTimerStartup"); }
+
+    Timeline timeline;
 };
 
 inline std::string reading(const std::string& value, const std::string& stable,
