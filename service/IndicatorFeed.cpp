@@ -45,6 +45,7 @@ void IndicatorFeed::onFrame(const ParsedFrame& frame) {
             break;
         case ParsedFrame::Kind::Overload:
             store_.recordOverload();
+            lastReadingMs_ = clock_.nowMs();
             enter(State::Overload, "称重仪表超载(OL)");
             break;
         case ParsedFrame::Kind::Bad:
@@ -55,7 +56,8 @@ void IndicatorFeed::onFrame(const ParsedFrame& frame) {
 
 void IndicatorFeed::onIdle() {
     const bool silent = clock_.nowMs() - lastReadingMs_ > kReadingLifetimeMs;
-    if (state_ == State::Reading && silent) {
+    // An overloaded indicator still talks; its silence is a loss of data all the same.
+    if ((state_ == State::Reading || state_ == State::Overload) && silent) {
         enter(State::Lost, "3秒内没有收到有效读数，数据中断");
         badFrameLogged_ = false;
     }

@@ -78,7 +78,9 @@ bool ReadingStore::isFresh(std::optional<std::int64_t> atMs, std::int64_t nowMs)
 
 WeightReply ReadingStore::failure(Code code, const std::string& message) {
     nlohmann::json body{{"code", static_cast<int>(code)}, {"message", message}};
-    return {code, body.dump()};
+    // The reason may carry the system's error text or a port name in the local code page
+    // rather than UTF-8; a strict writer would throw and turn every reply into an error.
+    return {code, body.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace)};
 }
 
 WeightReply ReadingStore::success(const Reading& reading) {

@@ -2,6 +2,8 @@
 
 #include <httplib.h>
 
+#include <thread>
+
 #include "ExclusiveListen.h"
 
 namespace vesk {
@@ -9,6 +11,9 @@ namespace vesk {
 WeightHttpServer::WeightHttpServer(const ReadingStore& store)
     : server_(std::make_unique<httplib::Server>()) {
     useExclusiveListenSocket(*server_);
+    // The supervisor posts an empty body; a local client must not make the service hold an
+    // endless one in memory.
+    server_->set_payload_max_length(kMaxRequestBody);
     const auto answer = [&store](const httplib::Request&, httplib::Response& response) {
         response.status = 200;
         response.set_content(store.reply().body, "application/json; charset=utf-8");
@@ -44,12 +49,21 @@ bool WeightHttpServer::bind(int port) {
 }
 
 void WeightHttpServer::listen() {
-    if (port_ > 0) {
+    listenEntered_ = true;
+    if (port_ > 0 && !stopRequested_) {
         server_->listen_after_bind();
     }
+    listenEnded_ = true;
 }
 
 void WeightHttpServer::stop() {
+    stopRequested_ = true;
+    // The library ignores a stop that comes before its loop runs; a stop request arriving
+    // while listen() starts up would be lost and the service would never end. Either listen()
+    // sees the request, or this waits until there is a running loop to end.
+    while (listenEntered_ && !listenEnded_ && !server_->is_running()) {
+        std::this_thread::yield();
+    }
     server_->stop();
 }
 

@@ -65,6 +65,19 @@ TEST_F(IndicatorFeedTest, LogsChangesOfStateNotFrames) {
     EXPECT_EQ(reply()["code"], 0);
 }
 
+TEST_F(IndicatorFeedTest, LogsALossOfDataDuringAnOverload) {
+    auto feed = makeFeed(Protocol::AsciiLine);
+    feed.onBytes("ST,GS,+0012.34kg\r\n");
+    feed.onBytes("OL,GS,+9999.99kg\r\n");
+    clock_.advance(3500);
+    feed.onIdle();
+    feed.onIdle();
+    ASSERT_EQ(log_.size(), 3u);
+    EXPECT_EQ(log_[1], "称重仪表超载(OL)");
+    EXPECT_NE(log_[2].find("数据中断"), std::string::npos);
+    EXPECT_EQ(reply()["code"], ReadingStore::kNoData);
+}
+
 TEST_F(IndicatorFeedTest, LogsTheDetectedProtocolOnce) {
     auto feed = makeFeed(Protocol::Auto);
     for (int i = 0; i < 5; ++i) {

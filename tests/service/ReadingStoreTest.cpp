@@ -122,5 +122,15 @@ TEST_F(ReadingStoreTest, ANotOpenReplyCarriesTheReason) {
     EXPECT_EQ(body["message"], "串口未打开：串口COM3打开失败：拒绝访问");
 }
 
+// A port name typed into a GBK ini file, or a Windows error text, is not UTF-8.
+TEST_F(ReadingStoreTest, AReasonThatIsNotUtf8StillGivesAJsonReply) {
+    store_.portClosed("\xB4\xAE\xBF\xDA COM3");
+    const auto reply = store_.reply();
+    EXPECT_EQ(reply.code, ReadingStore::kPortNotOpen);
+    const auto body = nlohmann::json::parse(reply.body);
+    EXPECT_EQ(body["code"], ReadingStore::kPortNotOpen);
+    EXPECT_NE(body["message"].get<std::string>().find("COM3"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace vesk
