@@ -24,7 +24,7 @@ AutoDetectParser::AutoDetectParser() : AutoDetectParser(everyProtocol()) {}
 
 AutoDetectParser::AutoDetectParser(std::vector<std::unique_ptr<FrameParser>> candidates) {
     for (auto& parser : candidates) {
-        candidates_.push_back({std::move(parser), 0});
+        candidates_.push_back({std::move(parser), 0, 0});
     }
 }
 
@@ -37,6 +37,7 @@ std::vector<ParsedFrame> AutoDetectParser::feed(std::string_view bytes) {
         results.push_back(candidate.parser->feed(bytes));
         tally(candidate, results.back());
     }
+    forgetSilentStreaks(results);
     for (std::size_t i = 0; i < candidates_.size(); ++i) {
         if (provesItself(candidates_[i])) {
             winner_ = candidates_[i].parser.get();
@@ -58,6 +59,25 @@ void AutoDetectParser::tally(Candidate& candidate, const std::vector<ParsedFrame
     for (const auto& frame : frames) {
         candidate.validInARow =
             frame.kind == ParsedFrame::Kind::Bad ? 0 : candidate.validInARow + 1;
+    }
+}
+
+void AutoDetectParser::forgetSilentStreaks(const std::vector<std::vector<ParsedFrame>>& results) {
+    int validFrames = 0;
+    for (const auto& frames : results) {
+        for (const auto& frame : frames) {
+            validFrames += frame.kind == ParsedFrame::Kind::Bad ? 0 : 1;
+        }
+    }
+    for (std::size_t i = 0; i < candidates_.size(); ++i) {
+        Candidate& candidate = candidates_[i];
+        if (!results[i].empty()) {
+            candidate.othersValidSinceOwnFrame = 0;
+            continue;
+        }
+        candidate.othersValidSinceOwnFrame += validFrames;
+        if (candidate.othersValidSinceOwnFrame >= kSilentFramesToForget)
+            candidate.validInARow = 0;
     }
 }
 

@@ -11,7 +11,9 @@ namespace vesk {
 // A protocol proves itself with two valid frames in a row while every other protocol's latest
 // frame is bad or it has none. Some streams read validly both ways (an '=' frame of 12340
 // reversed is 4321000 forward); such a stream settles nothing, because a wrong pick would
-// serve a wrong weight. Until one protocol wins no frame is handed on.
+// serve a wrong weight. Until one protocol wins no frame is handed on. A protocol that falls
+// silent while another keeps reading valid frames loses its streak, so one stray frame that
+// happened to pass its checks cannot hold the detection up for good.
 class AutoDetectParser final : public FrameParser {
   public:
     AutoDetectParser();
@@ -32,12 +34,15 @@ class AutoDetectParser final : public FrameParser {
     struct Candidate {
         std::unique_ptr<FrameParser> parser;
         int validInARow = 0;
+        int othersValidSinceOwnFrame = 0;
     };
 
     void tally(Candidate& candidate, const std::vector<ParsedFrame>& frames);
     bool provesItself(const Candidate& candidate) const;
+    void forgetSilentStreaks(const std::vector<std::vector<ParsedFrame>>& results);
 
     static constexpr int kFramesToWin = 2;
+    static constexpr int kSilentFramesToForget = 4;
     std::vector<Candidate> candidates_;
     FrameParser* winner_ = nullptr;
 };

@@ -266,6 +266,17 @@ TEST(AutoDetectParser, PicksTheProtocolTheStreamSpeaks) {
     }
 }
 
+TEST(AutoDetectParser, OneStrayFrameOfAnotherProtocolDoesNotHoldDetectionUp) {
+    AutoDetectParser parser;
+    std::string stream = kStx12340;
+    for (int i = 0; i < 8; ++i)
+        stream += "ST,GS,+0012.34kg\r\n";
+    for (const char byte : stream)
+        parser.feed(std::string(1, byte));
+    ASSERT_NE(parser.detected(), nullptr);
+    EXPECT_EQ(parser.detected()->name(), "ascii-line");
+}
+
 TEST(AutoDetectParser, WaitsWhileTheStreamReadsTwoWays) {
     AutoDetectParser parser;
     // 12340 sent reversed reads as 4321000 forward: neither may win on these.
