@@ -32,6 +32,24 @@ struct AutoStartPage {
     std::string carCameraPath;
 };
 
+// Which fields of the page belong to which path edit, in the order of the configuration's
+// sections. The core and the shell both walk the rows through this one table.
+struct AutoStartRow {
+    PathEdit edit;
+    bool AutoStartPage::*enable;
+    std::string AutoStartPage::*path;
+};
+
+inline constexpr AutoStartRow kAutoStartRows[] = {
+    {PathEdit::AutoWeight, &AutoStartPage::autoWeightEnable, &AutoStartPage::autoWeightPath},
+    {PathEdit::AutoDoor, &AutoStartPage::autoDoorEnable, &AutoStartPage::autoDoorPath},
+    {PathEdit::MonitorCentor, &AutoStartPage::monitorCentorEnable,
+     &AutoStartPage::monitorCentorPath},
+    {PathEdit::AutoBelt, &AutoStartPage::autoBeltEnable, &AutoStartPage::autoBeltPath},
+    {PathEdit::Nginx, &AutoStartPage::nginxEnable, &AutoStartPage::nginxPath},
+    {PathEdit::CarCamera, &AutoStartPage::carCameraEnable, &AutoStartPage::carCameraPath},
+};
+
 // The main window as the core drives it. The Qt shell implements it; tests record it. Every
 // setter repaints what it changed at once.
 class MainWindowView {

@@ -44,8 +44,7 @@ void showFromTray(TFrmVeskCommStartup& form, MainWindowView& view, bool restore)
 // One companion program of the settings page: the page's row, the configuration's fields and
 // the Save's messages for a path that is blank or names no file.
 struct CompanionRow {
-    bool AutoStartPage::*pageEnable;
-    std::string AutoStartPage::*pagePath;
+    AutoStartRow page;
     bool TAutoRunConfig::*enable;
     std::string TAutoRunConfig::*path;
     const char* emptyMessage;
@@ -54,25 +53,21 @@ struct CompanionRow {
 
 // In the order of the configuration's sections, which is not the order on the page.
 const CompanionRow kCompanionRows[] = {
-    {&AutoStartPage::autoWeightEnable, &AutoStartPage::autoWeightPath,
-     &TAutoRunConfig::autoWeightEnable, &TAutoRunConfig::autoWeightPath,
+    {kAutoStartRows[0], &TAutoRunConfig::autoWeightEnable, &TAutoRunConfig::autoWeightPath,
      "计量服务(veskAutoWeight)自启动，绝对路径不能为空！",
      "计量服务(veskAutoWeight)自启动，绝对路径不存在！错误"},
-    {&AutoStartPage::autoDoorEnable, &AutoStartPage::autoDoorPath, &TAutoRunConfig::autoDoorEnable,
-     &TAutoRunConfig::autoDoorPath, "门禁服务(veskAutoDoor)自启动，绝对路径不能为空！",
+    {kAutoStartRows[1], &TAutoRunConfig::autoDoorEnable, &TAutoRunConfig::autoDoorPath,
+     "门禁服务(veskAutoDoor)自启动，绝对路径不能为空！",
      "门禁服务(veskAutoDoor)自启动，绝对路径不存在！错误"},
-    {&AutoStartPage::monitorCentorEnable, &AutoStartPage::monitorCentorPath,
-     &TAutoRunConfig::monitorCentorEnable, &TAutoRunConfig::monitorCentorPath,
+    {kAutoStartRows[2], &TAutoRunConfig::monitorCentorEnable, &TAutoRunConfig::monitorCentorPath,
      "监控中心服务(veskMonitorCentor)自启动，绝对路径不能为空！",
      "监控中心服务(veskMonitorCentor)自启动，绝对路径不存在！错误"},
-    {&AutoStartPage::autoBeltEnable, &AutoStartPage::autoBeltPath, &TAutoRunConfig::autoBeltEnable,
-     &TAutoRunConfig::autoBeltPath, "流量秤服务(veskAutoBelt)自启动，绝对路径不能为空！",
+    {kAutoStartRows[3], &TAutoRunConfig::autoBeltEnable, &TAutoRunConfig::autoBeltPath,
+     "流量秤服务(veskAutoBelt)自启动，绝对路径不能为空！",
      "流量秤服务(veskAutoBelt)自启动，绝对路径不存在！错误"},
-    {&AutoStartPage::nginxEnable, &AutoStartPage::nginxPath, &TAutoRunConfig::nginxEnable,
-     &TAutoRunConfig::nginxPath, "nginx自启动，绝对路径不能为空！",
-     "nginx自启动，绝对路径不存在！错误"},
-    {&AutoStartPage::carCameraEnable, &AutoStartPage::carCameraPath,
-     &TAutoRunConfig::carCameraEnable, &TAutoRunConfig::carCameraPath,
+    {kAutoStartRows[4], &TAutoRunConfig::nginxEnable, &TAutoRunConfig::nginxPath,
+     "nginx自启动，绝对路径不能为空！", "nginx自启动，绝对路径不存在！错误"},
+    {kAutoStartRows[5], &TAutoRunConfig::carCameraEnable, &TAutoRunConfig::carCameraPath,
      "抓拍服务自启动，绝对路径不能为空！", "抓拍服务自启动，绝对路径不存在！错误"},
 };
 
@@ -81,22 +76,22 @@ AutoStartPage pageFrom(const TAutoRunConfig& config) {
     page.commEnable = config.commEnable;
     page.commTimer = config.commTimer;
     for (const CompanionRow& row : kCompanionRows) {
-        page.*row.pageEnable = config.*row.enable;
-        page.*row.pagePath = config.*row.path;
+        page.*row.page.enable = config.*row.enable;
+        page.*row.page.path = config.*row.path;
     }
     return page;
 }
 
 // Takes one row over into the configuration; the message of the failing check otherwise.
 const char* takeOver(const CompanionRow& row, const AutoStartPage& page, TAutoRunConfig& config) {
-    const std::string path = trimText(page.*row.pagePath);
-    if (page.*row.pageEnable) {
+    const std::string path = trimText(page.*row.page.path);
+    if (page.*row.page.enable) {
         if (path.empty())
             return row.emptyMessage;
         if (!fileExists(path))
             return row.missingMessage;
     }
-    config.*row.enable = page.*row.pageEnable;
+    config.*row.enable = page.*row.page.enable;
     config.*row.path = path;
     return nullptr;
 }

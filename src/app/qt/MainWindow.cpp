@@ -512,39 +512,23 @@ void MainWindow::selectActivityPage() {
 }
 
 AutoStartPage MainWindow::readSettingsPage() const {
-    auto path = [this](PathEdit edit) { return pathEditText(edit); };
-    auto checked = [this](PathEdit edit) { return row(edit).enable->isChecked(); };
     AutoStartPage page;
     page.commEnable = commEnable_->isChecked();
     page.commTimer = commTimer_->isChecked();
-    page.autoWeightEnable = checked(PathEdit::AutoWeight);
-    page.autoWeightPath = path(PathEdit::AutoWeight);
-    page.autoDoorEnable = checked(PathEdit::AutoDoor);
-    page.autoDoorPath = path(PathEdit::AutoDoor);
-    page.monitorCentorEnable = checked(PathEdit::MonitorCentor);
-    page.monitorCentorPath = path(PathEdit::MonitorCentor);
-    page.autoBeltEnable = checked(PathEdit::AutoBelt);
-    page.autoBeltPath = path(PathEdit::AutoBelt);
-    page.nginxEnable = checked(PathEdit::Nginx);
-    page.nginxPath = path(PathEdit::Nginx);
-    page.carCameraEnable = checked(PathEdit::CarCamera);
-    page.carCameraPath = path(PathEdit::CarCamera);
+    for (const AutoStartRow& pageRow : kAutoStartRows) {
+        page.*pageRow.enable = row(pageRow.edit).enable->isChecked();
+        page.*pageRow.path = pathEditText(pageRow.edit);
+    }
     return page;
 }
 
 void MainWindow::fillSettingsPage(const AutoStartPage& page) {
-    auto set = [this](PathEdit edit, bool enabled, const std::string& path) {
-        row(edit).enable->setChecked(enabled);
-        setPathEditText(edit, path);
-    };
     commEnable_->setChecked(page.commEnable);
     commTimer_->setChecked(page.commTimer);
-    set(PathEdit::AutoWeight, page.autoWeightEnable, page.autoWeightPath);
-    set(PathEdit::AutoDoor, page.autoDoorEnable, page.autoDoorPath);
-    set(PathEdit::MonitorCentor, page.monitorCentorEnable, page.monitorCentorPath);
-    set(PathEdit::AutoBelt, page.autoBeltEnable, page.autoBeltPath);
-    set(PathEdit::Nginx, page.nginxEnable, page.nginxPath);
-    set(PathEdit::CarCamera, page.carCameraEnable, page.carCameraPath);
+    for (const AutoStartRow& pageRow : kAutoStartRows) {
+        row(pageRow.edit).enable->setChecked(page.*pageRow.enable);
+        setPathEditText(pageRow.edit, page.*pageRow.path);
+    }
 }
 
 void MainWindow::setPathEditText(PathEdit edit, const std::string& text) {
