@@ -23,7 +23,7 @@ void ActivityPane::add(MainWindowView& view, const std::string& line) {
 void TFrmVeskCommStartup::ShowMsg(const std::string& text) {
     activityPane_.add(ports_.view,
                       formatLocalTime(ports_.clock.now(), "yy-MM-dd HH:mm:ss ") + text);
-    WriteLogEx(text, "veskCommStartup", true);
+    WriteLogEx(text, kStartupLogCategory, true);
 }
 
 }  // namespace vesk

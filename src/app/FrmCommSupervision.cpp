@@ -14,7 +14,6 @@
 namespace vesk {
 namespace {
 
-constexpr const char* kStartupLogCategory = "veskCommStartup";
 constexpr const char* kCommStoppedByHand = "开启定时服务";
 constexpr const char* kSupervisionRunning = "定时服务已启动";
 

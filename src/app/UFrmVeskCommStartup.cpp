@@ -13,10 +13,8 @@ namespace vesk {
 
 namespace {
 
-const char* const kLogCategory = "veskCommStartup";
-
 void writeAlways(const std::string& text) {
-    WriteLogEx(text, kLogCategory, true);
+    WriteLogEx(text, kStartupLogCategory, true);
 }
 
 // Setting the form's own visible flag puts the window on screen and runs FormShow.

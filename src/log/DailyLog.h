@@ -7,6 +7,12 @@
 
 namespace vesk {
 
+// The categories this system writes: the supervisor's activity, the weight readings and
+// failures, and the poller's tick trace.
+inline constexpr const char* kStartupLogCategory = "veskCommStartup";
+inline constexpr const char* kWeightLogCategory = "veskCommLogStartup";
+inline constexpr const char* kWeightTimerLogCategory = "veskWeightTimerStartup";
+
 // Set once at start-up by InitLogPaths and never changed afterwards.
 extern bool LogEnabled;
 extern std::string defaultLogCategory;

@@ -6,9 +6,6 @@
 
 namespace vesk {
 
-// Log category of the weight readings and of every failed read.
-inline constexpr const char* kWeightLogCategory = "veskCommLogStartup";
-
 // True when nothing but blanks and control characters is left of the address.
 bool isBlankWeightUrl(const std::string& url);
 

@@ -5,9 +5,6 @@
 
 namespace vesk {
 
-// Log category of the poller's tick trace.
-inline constexpr const char* kWeightTimerLogCategory = "veskWeightTimerStartup";
-
 // What a reply with "code" 0 carries, as texts.
 struct WeightReading {
     std::string value;

@@ -21,7 +21,7 @@ void StationShell::start(bool trayAvailable) {
     if (trayAvailable)
         return;
     WriteLogEx("系统托盘不可用：主界面保持显示；隐藏后再次启动本程序即可重新打开主界面",
-               "veskCommStartup", true);
+               kStartupLogCategory, true);
     form_.N1Click();
 }
 

@@ -44,7 +44,7 @@ int main(int argc, char** argv) {
     QApplication::setFont(stationFont(20));
 
     if (lock->state() == InstanceLockState::Unavailable)
-        WriteLogEx("实例锁不可用，按首个实例运行：" + lock->error(), "veskCommStartup", true);
+        WriteLogEx("实例锁不可用，按首个实例运行：" + lock->error(), kStartupLogCategory, true);
 
     const std::unique_ptr<HttpPort> http = makeHttpClient();
     std::unique_ptr<StationShell> shell;
@@ -63,7 +63,7 @@ int main(int argc, char** argv) {
         shell->serve(channel);
     else
         WriteLogEx("无法接收再次启动的请求：" + channel.errorString().toStdString(),
-                   "veskCommStartup", true);
+                   kStartupLogCategory, true);
 
     return shell->run();
 }
