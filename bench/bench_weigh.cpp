@@ -11,6 +11,7 @@
 #include "log/DailyLog.h"
 #include "platform/Clock.h"
 #include "settings/UMyUtils.h"
+#include "support/Companions.h"
 #include "support/FormFakes.h"
 #include "support/TempDir.h"
 #include "weigh/LoopbackServers.h"
@@ -75,20 +76,7 @@ void BM_WatchdogTickSixCompanions(benchmark::State& state) {
     test::ScriptedHttp http;
     Window window(station, http);
     TAutoRunConfig& config = *AutoRunConfig;
-    const struct {
-        bool TAutoRunConfig::*enabled;
-        std::string TAutoRunConfig::*path;
-        const char* exeName;
-    } companions[] = {
-        {&TAutoRunConfig::autoWeightEnable, &TAutoRunConfig::autoWeightPath, "veskAutoWeight.exe"},
-        {&TAutoRunConfig::autoDoorEnable, &TAutoRunConfig::autoDoorPath, "veskAutoDoor.exe"},
-        {&TAutoRunConfig::monitorCentorEnable, &TAutoRunConfig::monitorCentorPath,
-         "veskMonitorCentor.exe"},
-        {&TAutoRunConfig::autoBeltEnable, &TAutoRunConfig::autoBeltPath, "veskAutoBelt.exe"},
-        {&TAutoRunConfig::nginxEnable, &TAutoRunConfig::nginxPath, "nginx.exe"},
-        {&TAutoRunConfig::carCameraEnable, &TAutoRunConfig::carCameraPath, "carCamera.exe"},
-    };
-    for (const auto& companion : companions) {
+    for (const auto& companion : test::kCompanions) {
         config.*companion.enabled = true;
         config.*companion.path = install(station, companion.exeName);
         window.processes.run(companion.exeName);

@@ -4,6 +4,7 @@
 
 #include "autorun/UnitAutoRunConfig.h"
 #include "proc/StandIns.h"
+#include "support/Companions.h"
 #include "support/FakeClock.h"
 
 namespace vesk {
@@ -18,21 +19,8 @@ const std::string allRunning =
     "计量服务(veskWeight),门禁服务(veskAutoDoor),监控中心服务(veskMonitorCentor),"
     "流量秤服务(veskAutoBelt),Nginx服务,CarCamera服务 等正常运行中！无需重启!";
 
-struct Program {
-    bool TAutoRunConfig::*enabled;
-    std::string TAutoRunConfig::*path;
-    const char* exeName;
-};
-
-const Program programs[] = {
-    {&TAutoRunConfig::autoWeightEnable, &TAutoRunConfig::autoWeightPath, "veskAutoWeight.exe"},
-    {&TAutoRunConfig::autoDoorEnable, &TAutoRunConfig::autoDoorPath, "veskAutoDoor.exe"},
-    {&TAutoRunConfig::monitorCentorEnable, &TAutoRunConfig::monitorCentorPath,
-     "veskMonitorCentor.exe"},
-    {&TAutoRunConfig::autoBeltEnable, &TAutoRunConfig::autoBeltPath, "veskAutoBelt.exe"},
-    {&TAutoRunConfig::nginxEnable, &TAutoRunConfig::nginxPath, "nginx.exe"},
-    {&TAutoRunConfig::carCameraEnable, &TAutoRunConfig::carCameraPath, "carCamera.exe"},
-};
+using Program = test::Companion;
+constexpr const auto& programs = test::kCompanions;
 
 class CompanionPass : public ::testing::Test {
   protected:
